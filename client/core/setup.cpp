@@ -1,0 +1,86 @@
+#include "client/core/setup.h"
+
+namespace qc {
+
+Setup::Setup(Platform platform, ServerAddress server)
+    : platform_(platform),
+      server_(std::move(server)),
+      trayIcon_(platform.tray),
+      status_(*this),
+      session_(*this),
+      dispatcher_(*this) {
+    platform::TimerFactory& timers = platform_.timers;
+    pingTimer_ = timers.CreateTimer(1000, [this] { session_.PingTimerTick(); });
+    timeOut_ = timers.CreateTimer(10000, [this] { session_.TimeOutTick(); });
+    connectTimer_ = timers.CreateTimer(250, [this] { session_.ConnectTimerTick(); });
+    rcvModeTimer_ = timers.CreateTimer(20000, [this] { dispatcher_.RcvModeTimerTick(); });
+    closeSoundTimer_ = timers.CreateTimer(5000, [this] { status_.CloseSoundTick(); });
+    platform_.socket.onDataArrival = [this] { dispatcher_.OnDataArrival(); };
+    trayIcon_.MouseUp = [this](int button) { TrayMouseUp(button); };
+    trayIcon_.MouseDblClick = [this](int button) { TrayMouseDblClick(button); };
+}
+
+Setup::~Setup() {
+    platform_.socket.onDataArrival = nullptr;
+}
+
+void Setup::Site(const std::string& page) {
+    // Only the exact lower-case scheme marks an absolute address.
+    const bool absolute = page.compare(0, 7, "http://") == 0;
+    platform_.shell.OpenUrl(absolute ? page : "http://" + server_.host + "/" + page);
+}
+
+void Setup::ViewGame(const std::string& id) {
+    if (views_.gameWin != nullptr && !views_.gameWin->IsShown()) {
+        views_.gameWin->Show();
+    }
+    if (views_.gameList == nullptr || !views_.gameList->IsShown()) {
+        Send("opengames");
+    }
+    game.GameID = id;
+    Send("game " + id);
+}
+
+void Setup::TrayMouseUp(int button) {
+    if (views_.trayMenu != nullptr) {
+        views_.trayMenu->Unload();
+    }
+    if (button == desktop::kLeftButton) {
+        connectTimer_->SetInterval(250);
+        // A further release within the wait restarts it.
+        connectTimer_->SetEnabled(false);
+        connectTimer_->SetEnabled(true);
+    } else if (button == desktop::kRightButton && views_.trayMenu != nullptr) {
+        views_.trayMenu->Popup(prefs.ShowFloater);
+    }
+}
+
+void Setup::TrayMouseDblClick(int button) {
+    if (button == desktop::kLeftButton) {
+        DoubleClick();
+    }
+}
+
+void Setup::FloaterMouseUp(int button) {
+    if (button == desktop::kLeftButton) {
+        status_.EndDrag();
+    }
+    TrayMouseUp(button);
+}
+
+void Setup::DoubleClick() {
+    // Without the game window, a double click always shows the game list.
+    if (views_.gameList != nullptr) {
+        views_.gameList->Show();
+    }
+}
+
+void Setup::ToggleFloater() {
+    prefs.ShowFloater = !prefs.ShowFloater;
+    status_.EnsureFloaterLoaded();
+    if (views_.floater != nullptr) {
+        views_.floater->SetVisible(prefs.ShowFloater);
+    }
+}
+
+}  // namespace qc

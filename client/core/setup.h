@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "client/core/desktop/status_display.h"
+#include "client/core/desktop/tray_icon.h"
+#include "client/core/protocol/controller.h"
+#include "client/core/protocol/dispatcher.h"
+#include "client/core/protocol/session.h"
+#include "client/core/settings/settings.h"
+#include "client/core/window_views.h"
+#include "client/platform/clock.h"
+#include "client/platform/datagram_socket.h"
+#include "client/platform/dialogs.h"
+#include "client/platform/event_loop.h"
+#include "client/platform/media.h"
+#include "client/platform/shell.h"
+#include "client/platform/timer.h"
+#include "client/platform/tray.h"
+
+namespace qc {
+
+// The platform services the controller is built on.
+struct Platform {
+    platform::DatagramSocket& socket;
+    platform::TimerFactory& timers;
+    platform::Clock& clock;
+    platform::EventLoop& eventLoop;
+    platform::TrayService& tray;
+    platform::MediaControl& media;
+    platform::Dialogs& dialogs;
+    platform::Shell& shell;
+};
+
+// Where the game server is.
+struct ServerAddress {
+    std::string host = QC_SERVER_HOST;
+    std::uint16_t port = QC_SERVER_PORT;
+};
+
+// The windows the controller talks to. Any of them may be missing.
+struct Views {
+    FloaterView* floater = nullptr;
+    TrayMenuView* trayMenu = nullptr;
+    SettingsWindowView* settings = nullptr;
+    ListWindowView* gameList = nullptr;
+    GameWindowView* gameWin = nullptr;
+    ListWindowView* publicReqs = nullptr;
+    ListWindowView* scoreboard = nullptr;
+    ListWindowView* requestWin = nullptr;
+};
+
+// The controller: owns the shared state and the timers, and offers the
+// operations every window calls. The logic lives in the subsystems.
+class Setup {
+  public:
+    Setup(Platform platform, ServerAddress server);
+    ~Setup();
+    Setup(const Setup&) = delete;
+    Setup& operator=(const Setup&) = delete;
+
+    // Views are attached once the windows exist.
+    Views& views() { return views_; }
+
+    // Connection.
+    void Send(const std::string& msg, bool noStateCheck = false) {
+        session_.Send(msg, noStateCheck);
+    }
+    void Connect() { session_.Connect(); }
+    void Disconnect(const std::string& tooltip) { session_.Disconnect(tooltip); }
+    // The server's datagrams arrive here.
+    void OnDataArrival() { dispatcher_.OnDataArrival(); }
+
+    // Status display.
+    void SetState(std::int16_t setTo, const std::string& tooltip) {
+        status_.SetState(setTo, tooltip);
+    }
+
+    // Web pages: relative pages are taken from the game server's web site.
+    void Site(const std::string& page);
+
+    // Opens a game by its identifier.
+    void ViewGame(const std::string& id);
+
+    // Tray and floating-indicator clicks.
+    void TrayMouseUp(int button);
+    void TrayMouseDblClick(int button);
+    void FloaterMouseDown(int button, double xTwips, double yTwips) {
+        status_.FloaterMouseDown(button, xTwips, yTwips);
+    }
+    void FloaterMouseMove(double xTwips, double yTwips) {
+        status_.FloaterMouseMove(xTwips, yTwips);
+    }
+    void FloaterMouseUp(int button);
+    void FloaterDblClick() { DoubleClick(); }
+    void ToggleFloater();
+
+    // State, read and written by the subsystems and the windows.
+    protocol::LoginState login;
+    protocol::ReceiveState receive;
+    protocol::StatusCounters counters;
+    protocol::ListLines lists;
+    protocol::CurrentGame game;
+    settings::Settings prefs;
+
+    const ServerAddress& server() const { return server_; }
+    Platform& platform() { return platform_; }
+    desktop::TrayIcon& trayIcon() { return trayIcon_; }
+    desktop::StatusDisplay& status() { return status_; }
+    protocol::Session& session() { return session_; }
+    protocol::Dispatcher& dispatcher() { return dispatcher_; }
+
+    platform::Timer& PingTimer() { return *pingTimer_; }
+    platform::Timer& TimeOut() { return *timeOut_; }
+    platform::Timer& ConnectTimer() { return *connectTimer_; }
+    platform::Timer& RcvModeTimer() { return *rcvModeTimer_; }
+    platform::Timer& CloseSoundTimer() { return *closeSoundTimer_; }
+
+  private:
+    void DoubleClick();
+
+    Platform platform_;
+    ServerAddress server_;
+    Views views_;
+    std::unique_ptr<platform::Timer> pingTimer_;
+    std::unique_ptr<platform::Timer> timeOut_;
+    std::unique_ptr<platform::Timer> connectTimer_;
+    std::unique_ptr<platform::Timer> rcvModeTimer_;
+    std::unique_ptr<platform::Timer> closeSoundTimer_;
+    desktop::TrayIcon trayIcon_;
+    desktop::StatusDisplay status_;
+    protocol::Session session_;
+    protocol::Dispatcher dispatcher_;
+};
+
+}  // namespace qc

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+
+#include "client/platform/tray.h"
+
+// What the controller needs of each window. The Qt windows implement these;
+// tests use recording fakes. A null view means the window does not exist.
+namespace qc {
+
+class WindowView {
+  public:
+    virtual ~WindowView() = default;
+    virtual bool IsLoaded() const = 0;
+    virtual bool IsShown() const = 0;
+    virtual void Show() = 0;
+    virtual void Unload() = 0;
+};
+
+// Windows refreshed from stored lists by an update operation.
+class ListWindowView : public WindowView {
+  public:
+    virtual void Update() = 0;
+};
+
+class GameWindowView : public WindowView {
+  public:
+    virtual void Update() = 0;
+    virtual void UpdateChat() = 0;
+};
+
+// Where the settings window puts the focus when the controller opens it.
+enum class SettingsFocus {
+    // The identifier box, its whole text selected (unknown account).
+    QvidSelectAll,
+    // The password box, emptied (wrong password).
+    PasswordCleared,
+    // The password box (a named account without a password).
+    Password,
+};
+
+class SettingsWindowView {
+  public:
+    virtual ~SettingsWindowView() = default;
+    // Shows the window modeless with the focus as asked.
+    virtual void ShowWithFocus(SettingsFocus focus) = 0;
+};
+
+// The floating indicator: a tiny borderless window mirroring the tray icon.
+// Positions are in twips.
+class FloaterView {
+  public:
+    virtual ~FloaterView() = default;
+    virtual void SetPicture(platform::TrayPicture picture) = 0;
+    virtual void SetTooltip(const std::string& tooltip) = 0;
+    virtual void MoveTo(double leftTwips, double topTwips) = 0;
+    virtual double Left() const = 0;
+    virtual double Top() const = 0;
+    virtual void SetTopmost(bool topmost) = 0;
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool IsVisible() const = 0;
+};
+
+// The tray's pop-up menu.
+class TrayMenuView {
+  public:
+    virtual ~TrayMenuView() = default;
+    virtual void Popup(bool floaterChecked) = 0;
+    virtual void Unload() = 0;
+};
+
+}  // namespace qc

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qc::platform {
+
+// The game server's datagram socket. Every operation reports failure by
+// returning false; the caller decides what a failure means.
+class DatagramSocket {
+  public:
+    virtual ~DatagramSocket() = default;
+    virtual void Close() = 0;
+    // Binds to any free local port.
+    virtual bool Bind() = 0;
+    // Sets where datagrams go; an empty host clears the remote end.
+    virtual bool SetRemote(const std::string& host, std::uint16_t port) = 0;
+    virtual bool SendDatagram(const std::string& bytes) = 0;
+    // Reads every pending datagram that came from the remote end, in order,
+    // appended to `out`. Datagrams from any other sender are dropped.
+    virtual bool ReadPending(std::string& out) = 0;
+    // Called when datagrams are waiting.
+    std::function<void()> onDataArrival;
+};
+
+}  // namespace qc::platform

@@ -1,0 +1,212 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "client/core/window_views.h"
+#include "client/platform/clock.h"
+#include "client/platform/datagram_socket.h"
+#include "client/platform/dialogs.h"
+#include "client/platform/event_loop.h"
+#include "client/platform/media.h"
+#include "client/platform/shell.h"
+#include "client/platform/timer.h"
+#include "client/platform/tray.h"
+
+namespace qc::fakes {
+
+// Virtual time shared by the fake clock and the fake timers: tests advance
+// it explicitly, so minutes of protocol life run in microseconds.
+class VirtualTimers : public platform::TimerFactory, public platform::Clock {
+  public:
+    explicit VirtualTimers(platform::CivilTime start = {2026, 12, 9, 12, 0, 0}) : start_(start) {}
+
+    std::unique_ptr<platform::Timer> CreateTimer(int intervalMs,
+                                                 std::function<void()> onTick) override;
+    platform::CivilTime LocalNow() const override;
+
+    // Runs every tick that falls due within the next `ms` milliseconds, in
+    // order of due time.
+    void Advance(std::int64_t ms);
+    std::int64_t NowMs() const { return nowMs_; }
+    void SetLocalTime(platform::CivilTime t);
+
+  private:
+    friend class VirtualTimer;
+    struct Entry;
+    std::vector<Entry*> timers_;
+    std::int64_t nowMs_ = 0;
+    platform::CivilTime start_;
+    std::int64_t startOffsetMs_ = 0;
+};
+
+class FakeSocket : public platform::DatagramSocket {
+  public:
+    void Close() override;
+    bool Bind() override;
+    bool SetRemote(const std::string& host, std::uint16_t port) override;
+    bool SendDatagram(const std::string& bytes) override;
+    bool ReadPending(std::string& out) override;
+
+    // Queues a datagram from the server and raises the arrival event.
+    void Receive(const std::string& bytes);
+    // Queues without raising the event (delivered with the next one).
+    void Queue(const std::string& bytes) { pending_.push_back(bytes); }
+
+    std::vector<std::string> sent;
+    bool open = false;
+    std::string remoteHost;
+    std::uint16_t remotePort = 0;
+    int closeCount = 0;
+    int bindCount = 0;
+    bool failBind = false;
+    bool failSend = false;
+    bool failRead = false;
+
+  private:
+    std::vector<std::string> pending_;
+};
+
+class FakeEventLoop : public platform::EventLoop {
+  public:
+    void ProcessPendingEvents() override {
+        ++calls;
+        if (onProcess) {
+            onProcess();
+        }
+    }
+    int calls = 0;
+    std::function<void()> onProcess;
+};
+
+class RecordingTray : public platform::TrayService {
+  public:
+    struct Call {
+        std::string op;  // "add", "modify", "delete"
+        platform::TrayRecord record;
+    };
+    bool Add(const platform::TrayRecord& r) override;
+    bool Modify(const platform::TrayRecord& r) override;
+    bool Delete() override;
+    const platform::TrayRecord& Last() const { return calls.back().record; }
+    std::vector<Call> calls;
+    bool fail = false;
+};
+
+class RecordingMedia : public platform::MediaControl {
+  public:
+    bool SendCommand(const std::string& command) override {
+        commands.push_back(command);
+        return !fail;
+    }
+    std::vector<std::string> commands;
+    bool fail = false;
+};
+
+// Message boxes answered from a script; a box may run code while "open",
+// as a nested event loop would.
+class ScriptedDialogs : public platform::Dialogs {
+  public:
+    platform::MessageAnswer MessageBox(const std::string& text,
+                                       platform::MessageButtons buttons) override;
+    struct Box {
+        std::string text;
+        platform::MessageButtons buttons;
+    };
+    std::vector<Box> boxes;
+    std::vector<platform::MessageAnswer> answers;  // used in order; then Ok/No
+    std::function<void()> whileOpen;
+};
+
+class RecordingShell : public platform::Shell {
+  public:
+    void OpenUrl(const std::string& url) override { urls.push_back(url); }
+    void OpenDocument(const std::string& path) override { documents.push_back(path); }
+    void StartProgram(const std::string& path) override { programs.push_back(path); }
+    bool FileExists(const std::string& path) override;
+    std::vector<std::string> urls;
+    std::vector<std::string> documents;
+    std::vector<std::string> programs;
+    std::vector<std::string> existing;
+};
+
+class RecordingFloater : public FloaterView {
+  public:
+    void SetPicture(platform::TrayPicture p) override { picture = p; }
+    void SetTooltip(const std::string& t) override { tooltip = t; }
+    void MoveTo(double l, double t) override {
+        left = l;
+        top = t;
+        ++moves;
+    }
+    double Left() const override { return left; }
+    double Top() const override { return top; }
+    void SetTopmost(bool t) override {
+        topmost = t;
+        ++topmostCalls;
+    }
+    void SetVisible(bool v) override { visible = v; }
+    bool IsVisible() const override { return visible; }
+
+    platform::TrayPicture picture = platform::TrayPicture::Grey;
+    std::string tooltip;
+    double left = 0;
+    double top = 0;
+    int moves = 0;
+    bool topmost = false;
+    int topmostCalls = 0;
+    bool visible = false;
+};
+
+class RecordingSettingsWindow : public SettingsWindowView {
+  public:
+    void ShowWithFocus(SettingsFocus focus) override { shown.push_back(focus); }
+    std::vector<SettingsFocus> shown;
+};
+
+class RecordingListWindow : public ListWindowView {
+  public:
+    bool IsLoaded() const override { return loaded; }
+    bool IsShown() const override { return shown; }
+    void Show() override { loaded = shown = true; }
+    void Unload() override {
+        loaded = shown = false;
+        ++unloads;
+    }
+    void Update() override { ++updates; }
+    bool loaded = false;
+    bool shown = false;
+    int updates = 0;
+    int unloads = 0;
+};
+
+class RecordingGameWindow : public GameWindowView {
+  public:
+    bool IsLoaded() const override { return loaded; }
+    bool IsShown() const override { return shown; }
+    void Show() override { loaded = shown = true; }
+    void Unload() override {
+        loaded = shown = false;
+        ++unloads;
+    }
+    void Update() override { ++updates; }
+    void UpdateChat() override { ++chatUpdates; }
+    bool loaded = false;
+    bool shown = false;
+    int updates = 0;
+    int chatUpdates = 0;
+    int unloads = 0;
+};
+
+class RecordingTrayMenu : public TrayMenuView {
+  public:
+    void Popup(bool checked) override { popups.push_back(checked); }
+    void Unload() override { ++unloads; }
+    std::vector<bool> popups;
+    int unloads = 0;
+};
+
+}  // namespace qc::fakes
