@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <functional>
+
+#include "client/core/window_views.h"
+
+namespace qc {
+class Setup;
+}
+
+namespace qc::ui {
+
+// The tray's pop-up menu, shared by the tray icon and the floating indicator.
+class TrayMenu : public QObject, public TrayMenuView {
+    Q_OBJECT
+public:
+    TrayMenu(Setup& setup, std::function<void()> exit);
+
+    void Popup(bool floaterChecked) override;
+    void Unload() override {}
+
+    QMenu* Menu() { return &menu_; }
+    QAction* MenuConnect() { return connect_; }
+    QAction* MenuShowFloater() { return showFloater_; }
+    QAction* MenuExitChess() { return exit_; }
+
+private:
+    Setup& setup_;
+    QMenu menu_;
+    QAction* connect_;
+    QAction* showFloater_;
+    QAction* exit_;
+};
+
+}  // namespace qc::ui
