@@ -47,6 +47,8 @@ TEST(Commands, CurrentGame) {
         {Promote("4711", "b2a1", 'n'), "move 4711 b2a1n"},
         {Castle("4711", "e1", 'a'), "move 4711 e1ca"},
         {Castle("4711", "e8", 'h'), "move 4711 e8ch"},
+        // Castling before any piece is selected leaves the square out.
+        {Castle("4711", "", 'h'), "move 4711 ch"},
         {ShowLast(1, true), "showlast1 1"},
         {ShowLast(2, true), "showlast2 1"},
         {ShowLast(2, false), "showlast2 0"},
