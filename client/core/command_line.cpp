@@ -64,7 +64,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const HostPor
         std::string arg = args[i];
         std::string value;
         bool hasValue = false;
-        if (const std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+        if (const std::size_t eq = arg.find('=');
+            arg.rfind("--", 0) == 0 && eq != std::string::npos) {
             value = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
             hasValue = true;
@@ -99,8 +100,7 @@ std::string UsageText() {
            "\n"
            "Quorvel Chess, a correspondence chess client that lives in the notification area.\n"
            "\n"
-           "  --server HOST[:PORT]  the game server (default " QC_SERVER_HOST
-           ", port " +
+           "  --server HOST[:PORT]  the game server (default " QC_SERVER_HOST ", port " +
            std::to_string(QC_SERVER_PORT) +
            ")\n"
            "  --banner HOST[:PORT]  the banner host (default the compiled-in one)\n"

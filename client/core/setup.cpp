@@ -1,5 +1,7 @@
 #include "client/core/setup.h"
 
+#include "client/core/desktop/web_pages.h"
+
 namespace qc {
 
 Setup::Setup(Platform platform, ServerAddress server)
@@ -24,10 +26,26 @@ Setup::~Setup() {
     platform_.socket.onDataArrival = nullptr;
 }
 
+void Setup::Start(bool trayAvailable) {
+    trayIcon_.SetIcon(platform::TrayPicture::Grey);
+    trayIcon_.Add();
+    status_.EnsureFloaterLoaded();
+    if ((prefs.ShowFloater || !trayAvailable) && views_.floater != nullptr) {
+        views_.floater->SetVisible(true);
+    }
+    SetState(protocol::kStateOffline,
+             std::string("Quorvel Chess") + protocol::kCrLf + "Connecting . . .");
+    Connect();
+}
+
+void Setup::Shutdown() {
+    Send("disconnect");
+    trayIcon_.Remove();
+    platform_.socket.Close();
+}
+
 void Setup::Site(const std::string& page) {
-    // Only the exact lower-case scheme marks an absolute address.
-    const bool absolute = page.compare(0, 7, "http://") == 0;
-    platform_.shell.OpenUrl(absolute ? page : "http://" + server_.host + "/" + page);
+    desktop::Site(platform_.shell, server_.host, page);
 }
 
 void Setup::ViewGame(const std::string& id) {

@@ -61,6 +61,12 @@ class Setup {
     Setup(const Setup&) = delete;
     Setup& operator=(const Setup&) = delete;
 
+    // Puts the grey icon up, shows the floating indicator when wanted (or
+    // when there is no notification area to reach the program by) and logs in.
+    void Start(bool trayAvailable);
+    // Says goodbye to the server and removes the icon.
+    void Shutdown();
+
     // Views are attached once the windows exist.
     Views& views() { return views_; }
 

@@ -2,6 +2,8 @@
 
 namespace qc {
 
-const char* Version() { return QC_VERSION; }
+const char* Version() {
+    return QC_VERSION;
+}
 
 }  // namespace qc

@@ -24,7 +24,7 @@ std::string ToWire(const QString& text) {
 namespace {
 
 class QtTimer : public platform::Timer {
-public:
+  public:
     QtTimer(int interval, std::function<void()> onTick) {
         timer_.setInterval(interval);
         QObject::connect(&timer_, &QTimer::timeout, [tick = std::move(onTick)] { tick(); });
@@ -41,7 +41,7 @@ public:
     }
     bool Enabled() const override { return timer_.isActive(); }
 
-private:
+  private:
     QTimer timer_;
 };
 
@@ -59,7 +59,9 @@ platform::CivilTime QtClock::LocalNow() const {
     return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
 }
 
-void QtEventLoop::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void QtEventLoop::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
 
 platform::MessageAnswer QtDialogs::MessageBox(const std::string& text,
                                               platform::MessageButtons buttons) {
@@ -86,9 +88,13 @@ QtUdpSocket::QtUdpSocket() {
     });
 }
 
-void QtUdpSocket::Close() { socket_.close(); }
+void QtUdpSocket::Close() {
+    socket_.close();
+}
 
-bool QtUdpSocket::Bind() { return socket_.bind(QHostAddress::Any, 0); }
+bool QtUdpSocket::Bind() {
+    return socket_.bind(QHostAddress::Any, 0);
+}
 
 bool QtUdpSocket::SetRemote(const std::string& host, std::uint16_t port) {
     remotePort_ = port;

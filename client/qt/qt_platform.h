@@ -23,23 +23,23 @@ QString FromWire(const std::string& bytes);
 std::string ToWire(const QString& text);
 
 class QtTimerFactory : public platform::TimerFactory {
-public:
+  public:
     std::unique_ptr<platform::Timer> CreateTimer(int intervalMs,
                                                  std::function<void()> onTick) override;
 };
 
 class QtClock : public platform::Clock {
-public:
+  public:
     platform::CivilTime LocalNow() const override;
 };
 
 class QtEventLoop : public platform::EventLoop {
-public:
+  public:
     void ProcessPendingEvents() override;
 };
 
 class QtDialogs : public platform::Dialogs {
-public:
+  public:
     platform::MessageAnswer MessageBox(const std::string& text,
                                        platform::MessageButtons buttons) override;
 };
@@ -48,7 +48,7 @@ public:
 // port are passed on; anything else is dropped unread.
 class QtUdpSocket : public QObject, public platform::DatagramSocket {
     Q_OBJECT
-public:
+  public:
     QtUdpSocket();
     void Close() override;
     bool Bind() override;
@@ -58,7 +58,7 @@ public:
 
     std::uint16_t LocalPort() const { return socket_.localPort(); }
 
-private:
+  private:
     QUdpSocket socket_;
     QHostAddress remote_;
     std::uint16_t remotePort_ = 0;

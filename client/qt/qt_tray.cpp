@@ -56,9 +56,13 @@ QtTray::QtTray(std::function<void(int)> deliver) : deliver_(std::move(deliver)) 
 
 QtTray::~QtTray() = default;
 
-bool QtTray::Available() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool QtTray::Available() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
-void QtTray::SetContextMenu(QMenu* menu) { icon_->setContextMenu(menu); }
+void QtTray::SetContextMenu(QMenu* menu) {
+    icon_->setContextMenu(menu);
+}
 
 void QtTray::Apply(const platform::TrayRecord& record) {
     icon_->setIcon(StatusIcon(record.picture));

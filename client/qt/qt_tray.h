@@ -23,7 +23,7 @@ QIcon StatusIcon(platform::TrayPicture picture, int size = 32);
 // them as on every other platform.
 class QtTray : public QObject, public platform::TrayService {
     Q_OBJECT
-public:
+  public:
     explicit QtTray(std::function<void(int message)> deliver);
     ~QtTray() override;
 
@@ -38,7 +38,7 @@ public:
     // Turns an activation into messages; public for tests.
     void Activated(QSystemTrayIcon::ActivationReason reason);
 
-private:
+  private:
     void Apply(const platform::TrayRecord& record);
 
     std::function<void(int)> deliver_;
@@ -52,12 +52,12 @@ private:
 // Plays wave files under an alias, from the media command strings.
 class QtMedia : public QObject, public platform::MediaControl {
     Q_OBJECT
-public:
+  public:
     QtMedia();
     ~QtMedia() override;
     bool SendCommand(const std::string& command) override;
 
-private:
+  private:
     struct Alias;
     std::unique_ptr<Alias> alias_;
 };

@@ -54,9 +54,13 @@ void FloaterWindow::MoveTo(double leftTwips, double topTwips) {
          static_cast<int>(std::lround(topTwips / qt::kTwipsPerPixel)));
 }
 
-double FloaterWindow::Left() const { return x() * qt::kTwipsPerPixel; }
+double FloaterWindow::Left() const {
+    return x() * qt::kTwipsPerPixel;
+}
 
-double FloaterWindow::Top() const { return y() * qt::kTwipsPerPixel; }
+double FloaterWindow::Top() const {
+    return y() * qt::kTwipsPerPixel;
+}
 
 void FloaterWindow::SetTopmost(bool topmost) {
     if (topmost == windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
@@ -72,7 +76,9 @@ void FloaterWindow::SetTopmost(bool topmost) {
     }
 }
 
-void FloaterWindow::SetVisible(bool visible) { setVisible(visible); }
+void FloaterWindow::SetVisible(bool visible) {
+    setVisible(visible);
+}
 
 void FloaterWindow::mousePressEvent(QMouseEvent* event) {
     const QPointF p = event->position();

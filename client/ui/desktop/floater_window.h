@@ -15,7 +15,7 @@ namespace qc::ui {
 // icon. Mouse input goes to the controller in twips.
 class FloaterWindow : public QWidget, public FloaterView {
     Q_OBJECT
-public:
+  public:
     explicit FloaterWindow(Setup& setup);
 
     void SetPicture(platform::TrayPicture picture) override;
@@ -29,13 +29,13 @@ public:
 
     QLabel* FloatIcon() { return icon_; }
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     Setup& setup_;
     QLabel* icon_;
 };

@@ -15,7 +15,7 @@ namespace qc::ui {
 // The tray's pop-up menu, shared by the tray icon and the floating indicator.
 class TrayMenu : public QObject, public TrayMenuView {
     Q_OBJECT
-public:
+  public:
     TrayMenu(Setup& setup, std::function<void()> exit);
 
     void Popup(bool floaterChecked) override;
@@ -26,7 +26,7 @@ public:
     QAction* MenuShowFloater() { return showFloater_; }
     QAction* MenuExitChess() { return exit_; }
 
-private:
+  private:
     Setup& setup_;
     QMenu menu_;
     QAction* connect_;

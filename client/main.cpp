@@ -1,0 +1,124 @@
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "client/core/command_line.h"
+#include "client/core/desktop/web_pages.h"
+#include "client/core/setup.h"
+#include "client/core/version.h"
+#include "client/qt/desktop/help_key.h"
+#include "client/qt/desktop/shell_adapter.h"
+#include "client/qt/qt_platform.h"
+#include "client/qt/qt_tray.h"
+#include "client/ui/desktop/floater_window.h"
+#include "client/ui/desktop/password_notice.h"
+#include "client/ui/desktop/tray_menu.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char c = 1;
+    // Nothing else is safe in a signal handler; the event loop does the rest.
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+}
+
+// SIGTERM and SIGINT end the program through the same shutdown as the menu.
+void QuitOnSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char c;
+        [[maybe_unused]] const auto n = ::read(signalPipe[0], &c, 1);
+        app.quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+std::string DefaultSoundFile() {
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    const QString installed =
+        QDir(exeDir).filePath(QStringLiteral("../share/quorvel-chess/chime.wav"));
+    if (QFileInfo::exists(installed)) {
+        return qc::qt::ToWire(QDir::cleanPath(installed));
+    }
+    const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                 QStringLiteral("quorvel-chess/chime.wav"));
+    return qc::qt::ToWire(found);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const qc::CommandLine cl = qc::ParseCommandLine(args, {QC_SERVER_HOST, QC_SERVER_PORT},
+                                                    {QC_BANNER_HOST, QC_BANNER_PORT});
+    if (!cl.error.empty()) {
+        std::fprintf(stderr, "quorvel-chess: %s\n%s", cl.error.c_str(), qc::UsageText().c_str());
+        return 2;
+    }
+    if (cl.help) {
+        std::fputs(qc::UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (cl.version) {
+        std::printf("quorvel-chess %s\n", qc::Version());
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel Chess"));
+    QApplication::setApplicationVersion(QString::fromLatin1(qc::Version()));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QuitOnSignals(app);
+
+    qc::qt::QtUdpSocket socket;
+    qc::qt::QtTimerFactory timers;
+    qc::qt::QtClock clock;
+    qc::qt::QtEventLoop eventLoop;
+    qc::qt::QtDialogs dialogs;
+    qc::qt::QtMedia media;
+    qc::qt::ShellAdapter shell;
+    std::unique_ptr<qc::Setup> setup;
+    qc::qt::QtTray tray([&setup](int message) {
+        if (setup) {
+            setup->trayIcon().Deliver(message);
+        }
+    });
+
+    setup = std::make_unique<qc::Setup>(
+        qc::Platform{socket, timers, clock, eventLoop, tray, media, dialogs, shell},
+        qc::ServerAddress{cl.server.host, cl.server.port});
+    setup->prefs.SoundFile = DefaultSoundFile();
+
+    qc::ui::FloaterWindow floater(*setup);
+    qc::ui::TrayMenu menu(*setup, [] { QCoreApplication::quit(); });
+    qc::ui::PasswordNotice passwordNotice(dialogs);
+    tray.SetContextMenu(menu.Menu());
+    setup->views().floater = &floater;
+    setup->views().trayMenu = &menu;
+    setup->views().settings = &passwordNotice;
+
+    qc::qt::HelpKey::Install(
+        app, [&shell] { qc::desktop::HelpFile(shell, qc::qt::ReadmeLocation(shell)); });
+
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&setup] { setup->Shutdown(); });
+    setup->Start(tray.Available());
+    const int status = app.exec();
+    setup.reset();
+    return status;
+}
