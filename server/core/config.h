@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qc::server {
+
+struct Config {
+    int namedSlots = 5;
+    int guestSlots = 3;
+    // A session silent this long is pinged; silent for sessionTimeout it ends.
+    std::chrono::seconds pingAfter{60};
+    std::chrono::seconds sessionTimeout{600};
+    // Guests without games or requests are forgotten after this long unseen.
+    std::chrono::hours guestRetention{24 * 30};
+    // Timestamps in UTC instead of the server's local time (tests).
+    bool utcTimestamps = false;
+    // Game types beyond "Standard" and "Chess960" that requests may name.
+    std::vector<std::string> extraGameTypes;
+    // Datagrams per endpoint: burst and steady rate.
+    double datagramBurst = 40;
+    double datagramsPerSecond = 10;
+    // Account-creating lines (guest logins, new accounts) per address.
+    double creationBurst = 20;
+    double creationsPerSecond = 0.2;
+    // Outstanding requests one account may have.
+    int maxRequestsPerAccount = 30;
+    // Where the server reports what an administrator should see.
+    std::function<void(std::string_view)> log;
+};
+
+}  // namespace qc::server

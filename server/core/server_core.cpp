@@ -1,0 +1,282 @@
+#include "server/core/server_core.h"
+
+#include <exception>
+
+#include "server/core/requests.h"
+#include "server/core/text.h"
+
+namespace qc::server {
+
+ServerCore::ServerCore(Store& store, Config config)
+    : store_(store),
+      config_(std::move(config)),
+      accounts_(store_, config_),
+      datagramLimiter_(config_.datagramBurst, config_.datagramsPerSecond),
+      creationLimiter_(config_.creationBurst, config_.creationsPerSecond) {
+    AddCommand("update", [](CommandContext& ctx) { ctx.ReplyUpdate(); });
+    AddCommand("pong", [](CommandContext&) {});
+    AddCommand("getsettings", &AccountService::GetSettings);
+    AddCommand("settings", &AccountService::SetSettings);
+    AddCommand("gamelist", [](CommandContext& ctx) {
+        ctx.Reply(GameListLines(ctx.store, ctx.account, ctx.config));
+    });
+    AddCommand("opengames", [](CommandContext& ctx) {
+        ctx.Reply(OpenGamesLines(ctx.store, ctx.account, ctx.config));
+    });
+    AddCommand("publicreqs",
+               [](CommandContext& ctx) { ctx.Reply(PublicRequestsLines(ctx.store)); });
+    AddCommand("scoreboard", [](CommandContext& ctx) { ctx.Reply(ScoreboardLines(ctx.store)); });
+    AddCommand("requestwin",
+               [](CommandContext& ctx) { ctx.Reply(OppHistoryLines(ctx.store, ctx.account)); });
+    AddCommand("request", &RequestService::MakeRequest);
+    AddCommand("accept", &RequestService::Accept);
+    AddCommand("cancel", &RequestService::Cancel);
+    AddCommand("remove", &RequestService::Remove);
+}
+
+void ServerCore::AddCommand(std::string word, CommandHandler handler) {
+    commands_[std::move(word)] = std::move(handler);
+}
+
+void ServerCore::Log(std::string_view text) const {
+    if (config_.log) {
+        config_.log(text);
+    }
+}
+
+std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::string_view bytes,
+                                                 TimePoint now) {
+    std::vector<Outgoing> out;
+    if (!started_) {
+        started_ = now;
+    }
+    if (!datagramLimiter_.Allow(from, now) || bytes.size() > kMaxDatagram) {
+        return out;
+    }
+    std::vector<std::string_view> lines = SplitLines(bytes);
+    if (lines.size() > kMaxLinesPerDatagram) {
+        lines.resize(kMaxLinesPerDatagram);
+    }
+    for (std::string_view line : lines) {
+        if (line.size() <= kMaxLine) {
+            HandleLine(from, line, now, out);
+        }
+    }
+    return out;
+}
+
+void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
+                            std::vector<Outgoing>& out) {
+    std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos || blank == 0) {
+        return;
+    }
+    std::string_view qvid = line.substr(0, blank);
+    std::string_view command = line.substr(blank + 1);
+    std::size_t wordEnd = command.find(' ');
+    std::string word = Lower(command.substr(0, wordEnd));
+    std::string_view args =
+        wordEnd == std::string_view::npos ? std::string_view() : command.substr(wordEnd + 1);
+
+    std::size_t mark = out.size();
+    try {
+        if (word == "connect") {
+            HandleLogin(from, qvid, args, now, out);
+            return;
+        }
+        if (word == "createqvid" || word == "changepw") {
+            if (word == "createqvid" && !creationLimiter_.Allow(from.address, now)) {
+                return;
+            }
+            Store::Transaction tx(store_);
+            std::string reply = word == "createqvid" ? accounts_.CreateAccount(args, now)
+                                                     : accounts_.ChangePassword(args);
+            tx.Commit();
+            out.push_back(Outgoing{from, std::move(reply)});
+            return;
+        }
+
+        Session* session = sessions_.ByEndpoint(from);
+        if (session == nullptr || !EqualsNoCase(session->name, qvid)) {
+            return;
+        }
+        session->lastHeard = now;
+        if (word == "disconnect") {
+            Session ended = *session;
+            sessions_.Close(from);
+            EndSession(ended, now, out);
+            return;
+        }
+        auto handler = commands_.find(word);
+        if (handler == commands_.end()) {
+            return;
+        }
+        Store::Transaction tx(store_);
+        auto account = store_.AccountById(session->accountId);
+        if (!account) {
+            return;
+        }
+        CommandContext ctx{store_, config_, sessions_, now, *session, std::move(*account),
+                           args,   out};
+        handler->second(ctx);
+        tx.Commit();
+    } catch (const std::exception& e) {
+        // The line's changes were rolled back, so nothing it produced may go out.
+        out.resize(mark);
+        Log(std::string("line dropped: ") + e.what());
+    }
+}
+
+void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
+                             TimePoint now, std::vector<Outgoing>& out) {
+    bool createsGuest = StartsWithNoCase(qvid, "guest");
+    if (createsGuest && !creationLimiter_.Allow(from.address, now)) {
+        return;
+    }
+    Store::Transaction tx(store_);
+    AccountService::LoginResult result = accounts_.Login(qvid, args, now);
+    std::vector<std::string> lines = std::move(result.lines);
+    if (result.account) {
+        lines.push_back(UpdateLine(store_, *result.account, now, config_));
+        for (std::string& line : GameTypesLines(config_)) {
+            lines.push_back(std::move(line));
+        }
+    }
+    tx.Commit();
+    std::optional<Session> ended;
+    if (result.account) {
+        Session session;
+        session.accountId = result.account->id;
+        session.name = result.account->name;
+        session.kind = result.account->kind;
+        session.endpoint = from;
+        session.lastHeard = now;
+        session.lastPing = now;
+        ended = sessions_.Open(session);
+    }
+    for (std::string& line : lines) {
+        out.push_back(Outgoing{from, std::move(line)});
+    }
+    if (ended) {
+        EndSession(*ended, now, out);
+    }
+}
+
+void ServerCore::EndSession(const Session& session, TimePoint now, std::vector<Outgoing>& out) {
+    LogOut(session.accountId, true, now, out);
+}
+
+void ServerCore::LogOut(std::int64_t accountId, bool seen, TimePoint now,
+                        std::vector<Outgoing>& out) {
+    std::size_t mark = out.size();
+    try {
+        Store::Transaction tx(store_);
+        if (seen) {
+            store_.RecordSeen(accountId, ToUnixSeconds(now));
+        }
+        std::vector<std::int64_t> affected = RequestService::CancelOnLogout(store_, accountId);
+        for (std::int64_t accountId : affected) {
+            const Session* other = sessions_.ByAccount(accountId);
+            auto account = store_.AccountById(accountId);
+            if (other != nullptr && account) {
+                out.push_back(
+                    Outgoing{other->endpoint, UpdateLine(store_, *account, now, config_)});
+            }
+        }
+        tx.Commit();
+    } catch (const std::exception& e) {
+        out.resize(mark);
+        Log(std::string("log-out cleanup failed: ") + e.what());
+    }
+}
+
+std::vector<Outgoing> ServerCore::Tick(TimePoint now) {
+    std::vector<Outgoing> out;
+    if (!started_) {
+        started_ = now;
+    }
+    std::vector<Session> expired;
+    for (const auto& [endpoint, session] : sessions_.All()) {
+        if (now - session.lastHeard >= config_.sessionTimeout) {
+            expired.push_back(session);
+        }
+    }
+    for (const Session& session : expired) {
+        sessions_.Close(session.endpoint);
+        EndSession(session, now, out);
+    }
+    for (const auto& [endpoint, session] : sessions_.All()) {
+        if (now - session.lastHeard >= config_.pingAfter &&
+            now - session.lastPing >= config_.pingAfter) {
+            out.push_back(Outgoing{endpoint, "ping"});
+            // The table is keyed by endpoint; the session itself is mutable.
+            sessions_.ByEndpoint(endpoint)->lastPing = now;
+        }
+    }
+    Housekeeping(now, out);
+    return out;
+}
+
+void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
+    // After a restart nobody is logged in. Requests that live only while
+    // their owner is logged in get the usual grace of one session time-out
+    // for the owner to come back before they are cancelled.
+    if (!restartSweepDone_ && now - *started_ >= config_.sessionTimeout) {
+        restartSweepDone_ = true;
+        std::vector<std::int64_t> owners;
+        try {
+            Store::Transaction tx(store_);
+            owners = store_.AccountsWithCancelOnLogout();
+            tx.Commit();
+        } catch (const std::exception& e) {
+            Log(std::string("restart sweep failed: ") + e.what());
+        }
+        for (std::int64_t owner : owners) {
+            if (sessions_.ByAccount(owner) == nullptr) {
+                LogOut(owner, false, now, out);
+            }
+        }
+    }
+    if (now - lastHousekeeping_ < std::chrono::hours(1)) {
+        return;
+    }
+    lastHousekeeping_ = now;
+    datagramLimiter_.Prune(now);
+    creationLimiter_.Prune(now);
+    try {
+        Store::Transaction tx(store_);
+        for (const auto& [endpoint, session] : sessions_.All()) {
+            store_.RecordSeen(session.accountId, ToUnixSeconds(now));
+        }
+        int removed = store_.DeleteIdleGuests(ToUnixSeconds(now - config_.guestRetention));
+        tx.Commit();
+        if (removed > 0) {
+            Log("forgot " + std::to_string(removed) + " idle guest accounts");
+        }
+    } catch (const std::exception& e) {
+        Log(std::string("housekeeping failed: ") + e.what());
+    }
+}
+
+std::vector<Datagram> PackDatagrams(const std::vector<Outgoing>& lines, std::size_t maxBytes) {
+    std::vector<Datagram> out;
+    std::map<Endpoint, std::size_t> open;  // endpoint -> index of its last datagram
+    for (const Outgoing& line : lines) {
+        std::string text = line.text + '\r';
+        auto it = open.find(line.to);
+        if (it != open.end() && out[it->second].bytes.size() + text.size() <= maxBytes) {
+            out[it->second].bytes += text;
+            continue;
+        }
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            std::size_t take = std::min(maxBytes, text.size() - pos);
+            out.push_back(Datagram{line.to, text.substr(pos, take)});
+            pos += take;
+        }
+        open[line.to] = out.size() - 1;
+    }
+    return out;
+}
+
+}  // namespace qc::server

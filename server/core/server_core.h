@@ -1,0 +1,78 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "server/core/accounts.h"
+#include "server/core/config.h"
+#include "server/core/context.h"
+#include "server/core/sessions.h"
+#include "server/core/store.h"
+#include "server/core/types.h"
+
+namespace qc::server {
+
+// The game server without its sockets: datagrams and clock ticks in,
+// addressed lines out. Every change a line makes is committed to the store
+// before the lines that report it are returned.
+class ServerCore {
+  public:
+    ServerCore(Store& store, Config config);
+
+    // One datagram from one sender: one or more lines "QVID command".
+    std::vector<Outgoing> HandleDatagram(const Endpoint& from, std::string_view bytes,
+                                         TimePoint now);
+    // Periodic work: pings, ended sessions, housekeeping. Call about once a second.
+    std::vector<Outgoing> Tick(TimePoint now);
+
+    // Adds or replaces the handler of a command word that needs a login
+    // (the game service registers its commands here).
+    void AddCommand(std::string word, CommandHandler handler);
+
+    const SessionTable& Sessions() const { return sessions_; }
+    const Config& GetConfig() const { return config_; }
+
+    static constexpr std::size_t kMaxDatagram = 8192;
+    static constexpr std::size_t kMaxLine = 2048;
+    static constexpr std::size_t kMaxLinesPerDatagram = 16;
+
+  private:
+    void HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
+                    std::vector<Outgoing>& out);
+    void HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
+                     TimePoint now, std::vector<Outgoing>& out);
+    void EndSession(const Session& session, TimePoint now, std::vector<Outgoing>& out);
+    // What a log-out means for the account's data: its cancel-on-log-out
+    // requests go, and the players they were addressed to hear of it.
+    void LogOut(std::int64_t accountId, bool seen, TimePoint now, std::vector<Outgoing>& out);
+    void Housekeeping(TimePoint now, std::vector<Outgoing>& out);
+    void Log(std::string_view text) const;
+
+    Store& store_;
+    Config config_;
+    AccountService accounts_;
+    SessionTable sessions_;
+    RateLimiter<Endpoint> datagramLimiter_;
+    RateLimiter<std::string> creationLimiter_;
+    std::map<std::string, CommandHandler> commands_;
+    std::optional<TimePoint> started_;
+    bool restartSweepDone_ = false;
+    TimePoint lastHousekeeping_{};
+};
+
+// Packs lines into datagram payloads of at most maxBytes per endpoint, each
+// line ended by CR, keeping the order of the lines for each endpoint. Lines
+// are never split unless one alone exceeds maxBytes (the client joins
+// datagrams by CR, so a split line still arrives whole).
+struct Datagram {
+    Endpoint to;
+    std::string bytes;
+    bool operator==(const Datagram&) const = default;
+};
+std::vector<Datagram> PackDatagrams(const std::vector<Outgoing>& lines,
+                                    std::size_t maxBytes = 1200);
+
+}  // namespace qc::server

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "server/core/store.h"
+#include "server/core/types.h"
+
+namespace qc::server {
+
+// A logged-in account, bound to the address and port it logged in from.
+struct Session {
+    std::int64_t accountId = 0;
+    std::string name;
+    AccountKind kind = AccountKind::Named;
+    Endpoint endpoint;
+    TimePoint lastHeard{};
+    TimePoint lastPing{};
+};
+
+// At most one session per account and one per endpoint.
+class SessionTable {
+  public:
+    // Binds the account to the endpoint. A session of the same account at
+    // another endpoint moves here; a session of another account at this
+    // endpoint ends and is returned, since that account has logged out.
+    std::optional<Session> Open(const Session& session);
+    Session* ByEndpoint(const Endpoint& endpoint);
+    const Session* ByAccount(std::int64_t accountId) const;
+    std::optional<Session> Close(const Endpoint& endpoint);
+    const std::map<Endpoint, Session>& All() const { return byEndpoint_; }
+    std::size_t Size() const { return byEndpoint_.size(); }
+
+  private:
+    std::map<Endpoint, Session> byEndpoint_;
+    std::unordered_map<std::int64_t, Endpoint> byAccount_;
+};
+
+// Token buckets per key: a sender may send a burst and then a steady rate;
+// whatever comes faster is dropped, so one sender cannot starve the rest.
+template <typename Key>
+class RateLimiter {
+  public:
+    RateLimiter(double burst, double perSecond, std::size_t maxKeys = 65536)
+        : burst_(burst), perSecond_(perSecond), maxKeys_(maxKeys) {}
+
+    bool Allow(const Key& key, TimePoint now) {
+        auto it = buckets_.find(key);
+        if (it == buckets_.end()) {
+            if (buckets_.size() >= maxKeys_) {
+                Prune(now);
+                if (buckets_.size() >= maxKeys_) {
+                    buckets_.clear();
+                }
+            }
+            it = buckets_.emplace(key, Bucket{burst_, now}).first;
+        }
+        Bucket& b = it->second;
+        double elapsed = std::chrono::duration<double>(now - b.updated).count();
+        if (elapsed > 0) {
+            b.tokens = std::min(burst_, b.tokens + elapsed * perSecond_);
+            b.updated = now;
+        }
+        if (b.tokens < 1.0) {
+            return false;
+        }
+        b.tokens -= 1.0;
+        return true;
+    }
+
+    // Forgets buckets that have filled up again: they carry no information.
+    void Prune(TimePoint now) {
+        for (auto it = buckets_.begin(); it != buckets_.end();) {
+            double elapsed = std::chrono::duration<double>(now - it->second.updated).count();
+            if (it->second.tokens + elapsed * perSecond_ >= burst_) {
+                it = buckets_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    std::size_t Size() const { return buckets_.size(); }
+
+  private:
+    struct Bucket {
+        double tokens;
+        TimePoint updated;
+    };
+    double burst_;
+    double perSecond_;
+    std::size_t maxKeys_;
+    std::map<Key, Bucket> buckets_;
+};
+
+}  // namespace qc::server

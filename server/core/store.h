@@ -1,0 +1,203 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace qc::server {
+
+class StoreError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class AccountKind { Named = 0, Guest = 1, Bot = 2 };
+
+// The seven preferences the server keeps per account, in wire order:
+// ShowLast1, ShowLast2, ShowPoss, EmailLink, TextLink, EmailMeOnReq, TextMeOnReq.
+using AccountFlags = std::array<bool, 7>;
+inline constexpr AccountFlags kDefaultFlags = {true, true, true, false, false, false, false};
+
+struct Account {
+    std::int64_t id = 0;
+    std::string name;
+    AccountKind kind = AccountKind::Named;
+    std::string digest;
+    std::string email;
+    int gameSlots = 0;
+    AccountFlags flags = kDefaultFlags;
+    int textsFree = 0;
+    int textsPurchased = 0;
+    std::string version;
+};
+
+struct NewAccount {
+    std::string name;
+    AccountKind kind = AccountKind::Named;
+    std::string digest;
+    std::string email;
+    std::string firstName;
+    std::string lastName;
+    std::string referrer;
+    int gameSlots = 0;
+    std::int64_t created = 0;
+};
+
+struct Request {
+    std::int64_t id = 0;
+    std::int64_t fromId = 0;
+    std::string fromName;
+    AccountKind fromKind = AccountKind::Named;
+    std::optional<std::int64_t> toId;  // none: a public request
+    std::string toName;
+    std::string gameType;  // "" is standard chess
+    char colour = 'w';     // the requester's colour
+    int amount = 0;
+    std::string unit;  // "n", "h", "d" or "ww"
+    bool emailMe = false;
+    bool textMe = false;
+    bool cancelOnLogout = false;
+    bool noGuests = false;
+    std::int64_t created = 0;
+};
+
+enum class GameResult { None, WhiteWins, BlackWins, Draw };
+
+struct Game {
+    std::int64_t id = 0;
+    std::int64_t whiteId = 0;
+    std::int64_t blackId = 0;
+    std::string whiteName;
+    std::string blackName;
+    AccountKind whiteKind = AccountKind::Named;
+    AccountKind blackKind = AccountKind::Named;
+    std::string gameType;
+    int amount = 0;
+    std::string unit;
+    std::int64_t created = 0;
+    std::int64_t moveBy = 0;  // deadline of the next move
+    char toMove = 'w';
+    bool ended = false;
+    GameResult result = GameResult::None;
+    std::int64_t endedAt = 0;
+    bool whiteRemoved = false;
+    bool blackRemoved = false;
+};
+
+struct NewGame {
+    std::int64_t whiteId = 0;
+    std::int64_t blackId = 0;
+    std::string gameType;
+    int amount = 0;
+    std::string unit;
+    std::int64_t created = 0;
+    std::int64_t moveBy = 0;
+};
+
+struct ScoreRow {
+    std::string name;
+    std::string version;
+    int wins = 0;
+    int losses = 0;
+    int draws = 0;
+};
+
+struct Mail {
+    std::int64_t id = 0;
+    std::int64_t created = 0;
+    std::string recipient;
+    std::string subject;
+    std::string body;
+};
+
+// The server's persistent state in one SQLite database (WAL journal, full
+// sync). All text is stored as the Windows-1252 bytes of the wire.
+// Changes are made inside a Transaction; a failing statement throws
+// StoreError and the transaction rolls back when it is destroyed uncommitted.
+class Store {
+  public:
+    // ":memory:" opens a private database that vanishes with the object.
+    explicit Store(const std::string& path);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    class Transaction {
+      public:
+        explicit Transaction(Store& store);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void Commit();
+
+      private:
+        Store& store_;
+        bool open_ = true;
+    };
+
+    // Accounts. Names are matched without regard to ASCII letter case.
+    std::optional<Account> FindAccount(std::string_view name);
+    std::optional<Account> AccountById(std::int64_t id);
+    bool EmailTaken(std::string_view email);
+    std::int64_t CreateAccount(const NewAccount& account);
+    void SetDigest(std::int64_t accountId, std::string_view digest);
+    void SetFlags(std::int64_t accountId, const AccountFlags& flags);
+    void SetSlots(std::int64_t accountId, int gameSlots);
+    void RecordLogin(std::int64_t accountId, std::string_view version, std::int64_t now);
+    void RecordSeen(std::int64_t accountId, std::int64_t now);
+    // The number the next guest identifier carries; counts up on every call.
+    std::int64_t TakeGuestNumber();
+    // Guests without games or requests, not seen since the given time.
+    int DeleteIdleGuests(std::int64_t notSeenSince);
+
+    // Requests.
+    std::int64_t AddRequest(const Request& request);
+    std::optional<Request> FindRequest(std::int64_t id);
+    void DeleteRequest(std::int64_t id);
+    std::vector<Request> RequestsFor(std::int64_t accountId);
+    std::vector<Request> RequestsBy(std::int64_t accountId);
+    std::vector<Request> PublicRequests();
+    std::vector<Request> CancelOnLogoutRequests(std::int64_t accountId);
+    // Owners of cancel-on-log-out requests, for the sweep after a restart.
+    std::vector<std::int64_t> AccountsWithCancelOnLogout();
+    int CountRequestsFor(std::int64_t accountId);
+    int CountRequestsBy(std::int64_t accountId);
+
+    // Games.
+    std::int64_t AddGame(const NewGame& game);
+    std::optional<Game> FindGame(std::int64_t id);
+    std::vector<Game> OpenGames(std::int64_t accountId);
+    // Ended games the player has not removed, newest first.
+    std::vector<Game> ClosedGames(std::int64_t accountId, int limit);
+    int CountOpenGames(std::int64_t accountId);
+    int CountYourMove(std::int64_t accountId);
+    void EndGame(std::int64_t gameId, GameResult result, std::int64_t when);
+    void SetToMove(std::int64_t gameId, char colour, std::int64_t moveBy);
+    void MarkRemoved(std::int64_t gameId, std::int64_t accountId);
+    // Distinct human opponents, the most recent game first.
+    std::vector<std::string> PastOpponents(std::int64_t accountId, int limit);
+    // Named accounts with at least one ended game against another person.
+    std::vector<ScoreRow> ScoreRows();
+
+    // Mail the server cannot send itself, for an administrator to hand over.
+    void AddMail(const Mail& mail);
+    std::vector<Mail> Outbox();
+
+    std::string JournalMode();
+
+  private:
+    friend class Statement;
+    void Exec(const char* sql);
+    void Migrate();
+
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace qc::server

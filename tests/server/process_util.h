@@ -1,0 +1,198 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace qc::server::testing {
+
+// Runs the quorvel-server executable as a child process.
+class ServerProcess {
+  public:
+    ServerProcess() = default;
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+    ~ServerProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) {
+            close(out_);
+        }
+    }
+
+    // Runs the server with the arguments to completion; returns its exit code.
+    static int Run(const std::vector<std::string>& args) {
+        ServerProcess p;
+        if (!p.Spawn(args)) {
+            return -1;
+        }
+        return p.Wait();
+    }
+
+    // Starts a listening server on a free loopback port (port 0: the server
+    // reports the port it got).
+    bool Start(const std::string& db) {
+        if (!Spawn({"--port", "0", "--bind", "127.0.0.1", "--db", db})) {
+            return false;
+        }
+        std::string line = ReadLine(std::chrono::seconds(10));
+        const std::string prefix = "quorvel-server listening on port ";
+        if (line.rfind(prefix, 0) != 0) {
+            return false;
+        }
+        port_ = static_cast<std::uint16_t>(std::stoi(line.substr(prefix.size())));
+        return port_ != 0;
+    }
+
+    void Signal(int sig) { kill(pid_, sig); }
+
+    // Waits for the process to end; its exit code, or 128 + signal.
+    int Wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        if (WIFEXITED(status)) {
+            return WEXITSTATUS(status);
+        }
+        return 128 + WTERMSIG(status);
+    }
+
+    std::uint16_t Port() const { return port_; }
+
+  private:
+    bool Spawn(const std::vector<std::string>& args) {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return false;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::vector<std::string> all{QC_SERVER_EXE};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        int rc = posix_spawn(&pid_, QC_SERVER_EXE, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        out_ = fds[0];
+        return rc == 0;
+    }
+
+    std::string ReadLine(std::chrono::milliseconds timeout) {
+        std::string line;
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{out_, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) {
+                continue;
+            }
+            char c;
+            if (read(out_, &c, 1) != 1) {
+                break;
+            }
+            if (c == '\n') {
+                return line;
+            }
+            line.push_back(c);
+        }
+        return line;
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+// A client socket on loopback that sends lines and collects the server's.
+class UdpClient {
+  public:
+    explicit UdpClient(std::uint16_t serverPort) {
+        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        server_.sin_family = AF_INET;
+        server_.sin_port = htons(serverPort);
+        server_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ~UdpClient() { close(fd_); }
+    UdpClient(const UdpClient&) = delete;
+    UdpClient& operator=(const UdpClient&) = delete;
+
+    void Send(const std::string& line) {
+        std::string datagram = line + "\r";
+        sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&server_),
+               sizeof server_);
+    }
+
+    // Collects lines until `done` is true for the lines so far or the time is up.
+    std::vector<std::string> Receive(
+        const std::function<bool(const std::vector<std::string>&)>& done,
+        std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!done(lines_) && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) {
+                continue;
+            }
+            char buffer[2048];
+            ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                continue;
+            }
+            pending_.append(buffer, static_cast<std::size_t>(n));
+            std::size_t cr;
+            while ((cr = pending_.find('\r')) != std::string::npos) {
+                lines_.push_back(pending_.substr(0, cr));
+                pending_.erase(0, cr + 1);
+            }
+        }
+        std::vector<std::string> got;
+        got.swap(lines_);
+        return got;
+    }
+
+    // Sends a line and returns the reply lines up to and including the first
+    // that starts with `until`.
+    std::vector<std::string> Ask(const std::string& line, const std::string& until) {
+        Send(line);
+        return Receive([&](const std::vector<std::string>& lines) {
+            for (const auto& l : lines) {
+                if (l.rfind(until, 0) == 0) {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+
+  private:
+    int fd_ = -1;
+    sockaddr_in server_{};
+    std::vector<std::string> lines_;
+    std::string pending_;
+};
+
+}  // namespace qc::server::testing

@@ -1,0 +1,370 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core_fixture.h"
+#include "server/core/lists.h"
+
+namespace qc::server::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace std::chrono_literals;
+
+const Endpoint kAlice = Ep(1001);
+const Endpoint kBob = Ep(1002);
+const Endpoint kCarol = Ep(1003);
+const Endpoint kGuest = Ep(1004);
+
+std::string Upd(const std::string& counts) {
+    return "update:" + counts + "," + kStartStamp;
+}
+
+class RequestsTest : public CoreFixture {
+  protected:
+    void SetUp() override {
+        AddAccount("alice", "a");
+        AddAccount("bob", "b");
+        AddAccount("carol", "c");
+        Login(kAlice, "alice", "a");
+        Login(kBob, "bob", "b");
+        Login(kCarol, "carol", "c");
+    }
+
+    // Sends a line and returns every line of the exchange, per endpoint.
+    std::vector<Outgoing> Exchange(const Endpoint& from, const std::string& line) {
+        return core.HandleDatagram(from, line + "\r", now);
+    }
+
+    void LoginGuest() {
+        auto lines = Send(kGuest, "guest connect v1.20 *");
+        ASSERT_FALSE(lines.empty());
+        ASSERT_EQ(lines[0].rfind("guest: guest1,", 0), 0u);
+    }
+
+    std::int64_t Id(const std::string& name) { return store.FindAccount(name)->id; }
+};
+
+TEST_F(RequestsTest, RequestAcceptedBetweenTwoUsers) {
+    auto out = Exchange(kAlice, "alice request bob,Chess960,b,3,d,0,0,0,0");
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(LinesFor(kBob, out), ElementsAre(Upd("1,0,5,0")));
+    EXPECT_THAT(LinesFor(kCarol, out), IsEmpty());
+
+    EXPECT_THAT(Send(kBob, "bob gamelist"),
+                ElementsAre("opengames:", ".", "closedgames:", ".",
+                            "requestsfor:", "1,alice,Chess960,w,3,d", ".", "requestsby:", "."));
+    EXPECT_THAT(Send(kAlice, "alice gamelist"),
+                ElementsAre("opengames:", ".", "closedgames:", ".", "requestsfor:", ".",
+                            "requestsby:", "1,bob,Chess960,b,3,d", "."));
+    EXPECT_THAT(Send(kCarol, "carol accept 1"), ElementsAre("!noreq"));
+
+    out = Exchange(kBob, "bob accept 1");
+    EXPECT_THAT(LinesFor(kBob, out), ElementsAre("accepted: 1", Upd("0,1,5,1")));
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,1,5,0")));
+    EXPECT_THAT(Send(kBob, "bob opengames"),
+                ElementsAre("opengames:", "1,alice,Chess960,1,12Dec26234500", "."));
+    EXPECT_THAT(Send(kAlice, "alice gamelist"),
+                ElementsAre("opengames:", "1,bob,Chess960,0,12Dec26234500", ".",
+                            "closedgames:", ".", "requestsfor:", ".", "requestsby:", "."));
+    EXPECT_THAT(Send(kBob, "bob accept 1"), ElementsAre("!noreq"));
+    auto game = store.FindGame(1);
+    ASSERT_TRUE(game);
+    EXPECT_EQ(game->whiteName, "bob");
+    EXPECT_EQ(game->blackName, "alice");
+}
+
+TEST_F(RequestsTest, RequestFieldsAreChecked) {
+    struct Case {
+        std::string args;
+        bool stored;
+    };
+    const std::vector<Case> cases = {
+        {"bob,,w,10,n,0,0,0,0", true},
+        {"bob,,w,9,n,0,0,0,0", false},
+        {"bob,,w,999,n,0,0,0,0", true},
+        {"bob,,w,1000,n,0,0,0,0", false},
+        {"bob,,w,672,h,0,0,0,0", true},
+        {"bob,,w,673,h,0,0,0,0", false},
+        {"bob,,w,28,d,0,0,0,0", true},
+        {"bob,,w,29,d,0,0,0,0", false},
+        {"bob,,w,4,ww,0,0,0,0", true},
+        {"bob,,w,5,ww,0,0,0,0", false},
+        {"bob,,w,0,d,0,0,0,0", false},
+        {"bob,,w,-1,d,0,0,0,0", false},
+        {"bob,,w,2.5,d,0,0,0,0", false},
+        {"bob,,w,,d,0,0,0,0", false},
+        {"bob,,w,1,y,0,0,0,0", false},
+        {"bob,standard,w,1,d,0,0,0,0", true},
+        {"bob,CHESS960,w,1,d,0,0,0,0", true},
+        {"bob,Crazyhouse,w,1,d,0,0,0,0", false},
+        {"nobody,,w,1,d,0,0,0,0", false},
+        {"bob,,w,1,d,0,0,0", true},
+        {"bob,,w,1,d,0,0", false},
+        {"bob,,w,1,d,0,0,0,0,0", false},
+        {"", false},
+    };
+    int stored = 0;
+    for (const Case& c : cases) {
+        auto lines = Send(kAlice, "alice request " + c.args);
+        ASSERT_EQ(lines.size(), 1u) << c.args;
+        if (c.stored) {
+            ++stored;
+            EXPECT_EQ(lines[0], Upd("0,0,5,0")) << c.args;
+        } else {
+            EXPECT_EQ(lines[0].rfind("msg: ", 0), 0u) << c.args << " -> " << lines[0];
+        }
+        EXPECT_EQ(store.CountRequestsBy(Id("alice")), stored) << c.args;
+    }
+    auto by = store.RequestsBy(Id("alice"));
+    ASSERT_FALSE(by.empty());
+    EXPECT_EQ(by[1].gameType, "");
+    EXPECT_EQ(by[2].gameType, "");
+}
+
+TEST_F(RequestsTest, PublicRequestsAndGuests) {
+    Send(kAlice, "alice request ,,w,2,h,0,0,0,0");
+    Send(kBob, "bob request ,Chess960,b,3,d,0,0,1,1");
+    LoginGuest();
+    EXPECT_THAT(
+        Send(kGuest, "guest1 publicreqs"),
+        ElementsAre("publicreqs:", "1,alice,Standard,b,2,h,1", "2,bob,Chess960,w,3,d,0", "."));
+    EXPECT_THAT(Send(kAlice, "alice gamelist"),
+                ElementsAre("opengames:", ".", "closedgames:", ".", "requestsfor:", ".",
+                            "requestsby:", "1,,Standard,w,2,h", "."));
+    // Public requests wait for nobody in particular.
+    EXPECT_THAT(Send(kCarol, "carol update"), ElementsAre(Upd("0,0,5,0")));
+
+    EXPECT_THAT(Send(kGuest, "guest1 accept 2"), ElementsAre("!guest"));
+    EXPECT_THAT(Send(kAlice, "alice accept 1"), ElementsAre("!noreq"));
+    auto out = Exchange(kGuest, "guest1 accept 1");
+    EXPECT_THAT(LinesFor(kGuest, out), ElementsAre("accepted: 1", Upd("0,1,3,0")));
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,1,5,1")));
+    EXPECT_THAT(Send(kCarol, "carol accept 1"), ElementsAre("!noreq"));
+    out = Exchange(kCarol, "carol accept 2");
+    EXPECT_THAT(LinesFor(kCarol, out), ElementsAre("accepted: 2", Upd("0,1,5,1")));
+    EXPECT_THAT(Send(kGuest, "guest1 publicreqs"), ElementsAre("publicreqs:", "."));
+}
+
+TEST_F(RequestsTest, LocalAndBotGamesStartAtOnce) {
+    EXPECT_THAT(Send(kAlice, "alice request ALICE,,w,1,ww,0,0,0"),
+                ElementsAre("accepted: 1", Upd("0,1,5,1")));
+    EXPECT_THAT(Send(kAlice, "alice request Bot4,,w,2,h,0,0,0"),
+                ElementsAre("accepted: 2", Upd("0,2,5,2")));
+    EXPECT_THAT(Send(kAlice, "alice request bot,Chess960,b,2,h,0,0,0"),
+                ElementsAre("accepted: 3", Upd("0,3,5,2")));
+    EXPECT_THAT(
+        Send(kAlice, "alice opengames"),
+        ElementsAre("opengames:", "2,Bot4,Standard,1,10Dec26014500",
+                    "3,Bot,Chess960,0,10Dec26014500", "1,alice,Standard,1,16Dec26234500", "."));
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 0);
+    // Neither the bot nor oneself shows up as a past opponent.
+    EXPECT_THAT(Send(kAlice, "alice requestwin"), ElementsAre("opphistory:", "."));
+}
+
+TEST_F(RequestsTest, SlotsLimitGames) {
+    for (int i = 1; i <= 5; ++i) {
+        auto lines = Send(kAlice, "alice request alice,,w,1,d,0,0,0");
+        ASSERT_EQ(lines[0], "accepted: " + std::to_string(i));
+    }
+    EXPECT_THAT(Send(kAlice, "alice request alice,,w,1,d,0,0,0"), ElementsAre("!slots"));
+    EXPECT_THAT(Send(kAlice, "alice request Bot2,,w,1,d,0,0,0"), ElementsAre("!slots"));
+    EXPECT_THAT(Send(kAlice, "alice update"), ElementsAre(Upd("0,5,5,5")));
+
+    // A request may still be made; its acceptance names the player who is full.
+    Send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
+    EXPECT_THAT(Send(kBob, "bob accept 1"), ElementsAre("!slots alice"));
+    Send(kBob, "bob request alice,,w,1,d,0,0,0,0");
+    EXPECT_THAT(Send(kAlice, "alice accept 2"), ElementsAre("!slots"));
+    EXPECT_EQ(store.CountRequestsFor(Id("alice")), 1);
+
+    // An ended game frees its slot.
+    store.EndGame(3, GameResult::Draw, ToUnixSeconds(now));
+    EXPECT_THAT(Send(kAlice, "alice accept 2"), ElementsAre("accepted: 6", Upd("0,5,5,4")));
+}
+
+TEST_F(RequestsTest, CancelAndDecline) {
+    Send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
+    Send(kAlice, "alice request carol,,w,1,d,0,0,0,0");
+    Send(kAlice, "alice request ,,w,1,d,0,0,0,0");
+    // Somebody else's request cannot be cancelled.
+    EXPECT_THAT(Send(kCarol, "carol cancel 1"), IsEmpty());
+    EXPECT_THAT(Send(kBob, "bob cancel 3"), IsEmpty());
+    EXPECT_THAT(Send(kBob, "bob cancel 99"), IsEmpty());
+    EXPECT_THAT(Send(kBob, "bob cancel x"), IsEmpty());
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 3);
+
+    auto out = Exchange(kBob, "bob cancel 1");  // declined
+    EXPECT_THAT(LinesFor(kBob, out), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
+    out = Exchange(kAlice, "alice cancel 2");  // withdrawn
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(LinesFor(kCarol, out), ElementsAre(Upd("0,0,5,0")));
+    Send(kAlice, "alice cancel 3");
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 0);
+    EXPECT_THAT(Send(kBob, "bob accept 1"), ElementsAre("!noreq"));
+}
+
+TEST_F(RequestsTest, CancelOnLogOut) {
+    Send(kAlice, "alice request bob,,w,20,n,0,0,1,0");
+    Send(kAlice, "alice request ,,w,20,n,0,0,1,0");
+    Send(kAlice, "alice request carol,,w,1,d,0,0,0,0");
+    // Moving the session to another endpoint is no log-out.
+    const Endpoint laptop = Ep(1100);
+    Login(laptop, "alice", "a");
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 3);
+
+    auto out = Exchange(laptop, "alice disconnect");
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 1);
+    EXPECT_THAT(LinesFor(kBob, out), ElementsAre(Upd("0,0,5,0")));
+
+    // A silent session that times out counts as a log-out too.
+    Send(kBob, "bob request carol,,w,20,n,0,0,1,0");
+    EXPECT_EQ(store.CountRequestsBy(Id("bob")), 1);
+    for (int i = 0; i < 11 * 60; ++i) {
+        now += 1s;
+        core.Tick(now);
+        if (i % 100 == 0) {
+            Send(kCarol, "carol pong");
+        }
+    }
+    EXPECT_EQ(store.CountRequestsBy(Id("bob")), 0);
+}
+
+TEST_F(RequestsTest, RestartGivesOwnersTimeToComeBack) {
+    Send(kAlice, "alice request ,,w,20,n,0,0,1,0");
+    Send(kBob, "bob request ,,w,20,n,0,0,1,0");
+    // A new server process over the same data: nobody is logged in.
+    ServerCore restarted(store, MakeConfig());
+    restarted.Tick(now);
+    now += 5min;
+    restarted.HandleDatagram(kBob, "bob connect v1.20 " + qc::account::Swordfish("b") + "\r", now);
+    now += 5min;
+    restarted.Tick(now);
+    EXPECT_EQ(store.CountRequestsBy(Id("alice")), 0);
+    EXPECT_EQ(store.CountRequestsBy(Id("bob")), 1);
+}
+
+TEST_F(RequestsTest, EndedGamesAreListedAndRemovedPerPlayer) {
+    Send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
+    Send(kBob, "bob accept 1");  // game 1, alice white
+    Send(kAlice, "alice request bob,,b,1,d,0,0,0,0");
+    Send(kBob, "bob accept 2");  // game 2, alice black
+    Send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
+    Send(kBob, "bob accept 3");                        // game 3
+    Send(kAlice, "alice request alice,,w,1,d,0,0,0");  // game 4, local
+    Send(kAlice, "alice request alice,,w,1,d,0,0,0");  // game 5, local
+    store.EndGame(1, GameResult::WhiteWins, ToUnixSeconds(now + 1h));
+    store.EndGame(2, GameResult::WhiteWins, ToUnixSeconds(now + 2h));
+    store.EndGame(3, GameResult::Draw, ToUnixSeconds(now + 3h));
+    store.EndGame(4, GameResult::BlackWins, ToUnixSeconds(now + 4h));
+    store.EndGame(5, GameResult::WhiteWins, ToUnixSeconds(now + 5h));
+
+    EXPECT_THAT(Send(kAlice, "alice gamelist"),
+                ElementsAre("opengames:", ".", "closedgames:", "5,alice,Standard,10Dec26044500,1",
+                            "4,alice,Standard,10Dec26034500,2", "3,bob,Standard,10Dec26024500,Draw",
+                            "2,bob,Standard,10Dec26014500,Loss", "1,bob,Standard,10Dec26004500,Win",
+                            ".", "requestsfor:", ".", "requestsby:", "."));
+    EXPECT_THAT(Send(kAlice, "alice remove 1"), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(Send(kAlice, "alice remove 4"), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(Send(kCarol, "carol remove 2"), IsEmpty());
+    EXPECT_THAT(
+        Send(kBob, "bob gamelist"),
+        ElementsAre("opengames:", ".", "closedgames:", "3,alice,Standard,10Dec26024500,Draw",
+                    "2,alice,Standard,10Dec26014500,Win", "1,alice,Standard,10Dec26004500,Loss",
+                    ".", "requestsfor:", ".", "requestsby:", "."));
+    auto alice = Send(kAlice, "alice gamelist");
+    EXPECT_THAT(
+        std::vector<std::string>(alice.begin() + 2, alice.begin() + 6),
+        ElementsAre("closedgames:", "5,alice,Standard,10Dec26044500,1",
+                    "3,bob,Standard,10Dec26024500,Draw", "2,bob,Standard,10Dec26014500,Loss"));
+    // An open game cannot be removed.
+    Send(kAlice, "alice request alice,,w,1,d,0,0,0");
+    Send(kAlice, "alice remove 6");
+    EXPECT_FALSE(store.FindGame(6)->whiteRemoved);
+    EXPECT_THAT(Send(kAlice, "alice requestwin"), ElementsAre("opphistory:", "bob", "."));
+}
+
+TEST_F(RequestsTest, UpdateCountsRequestsAndMoves) {
+    Send(kBob, "bob request alice,,w,1,d,0,0,0,0");
+    Send(kCarol, "carol request alice,,w,1,d,0,0,0,0");
+    Send(kCarol, "carol request ,,w,1,d,0,0,0,0");
+    EXPECT_THAT(Send(kAlice, "alice update"), ElementsAre(Upd("2,0,5,0")));
+    Send(kAlice, "alice accept 1");
+    EXPECT_THAT(Send(kAlice, "alice update"), ElementsAre(Upd("1,1,5,0")));
+    EXPECT_THAT(Send(kBob, "bob update"), ElementsAre(Upd("0,1,5,1")));
+    store.SetToMove(1, 'b', ToUnixSeconds(now + 1h));
+    EXPECT_THAT(Send(kAlice, "alice update"), ElementsAre(Upd("1,1,5,1")));
+    EXPECT_THAT(Send(kBob, "bob update"), ElementsAre(Upd("0,1,5,0")));
+}
+
+TEST_F(RequestsTest, ScoreboardRanksEstablishedPlayersFirst) {
+    LoginGuest();
+    auto play = [&](const std::string& white, const std::string& black, GameResult result) {
+        NewGame g;
+        g.whiteId = Id(white);
+        g.blackId = Id(black);
+        g.created = ToUnixSeconds(now);
+        g.moveBy = g.created;
+        store.EndGame(store.AddGame(g), result, g.created);
+    };
+    // alice: 8 wins, 4 losses (2/3 of a point per game); carol: 8 wins,
+    // 4 losses, 2 draws (9/14, fewer than alice); bob: 4 wins, 9 losses;
+    // dave: 1 win, below ten games.
+    for (int i = 0; i < 4; ++i) {
+        play("alice", "bob", GameResult::WhiteWins);
+        play("bob", "alice", GameResult::WhiteWins);
+        play("alice", "carol", GameResult::WhiteWins);
+    }
+    for (int i = 0; i < 4; ++i) {
+        play("carol", "bob", GameResult::WhiteWins);
+    }
+    play("carol", "guest1", GameResult::WhiteWins);
+    play("carol", "guest1", GameResult::Draw);
+    play("carol", "guest1", GameResult::WhiteWins);
+    play("carol", "guest1", GameResult::Draw);
+    play("carol", "guest1", GameResult::WhiteWins);
+    play("carol", "guest1", GameResult::WhiteWins);
+    // Games against the bot and local games do not count.
+    play("alice", "Bot3", GameResult::BlackWins);
+    play("alice", "alice", GameResult::BlackWins);
+    AddAccount("dave", "d");
+    play("dave", "bob", GameResult::WhiteWins);
+    Login(Ep(1200), "dave", "d");  // records the client version
+
+    EXPECT_THAT(Send(kAlice, "alice scoreboard"),
+                ElementsAre("scoreboard:", "8,4,0,alice,v1.20", "8,4,2,carol,v1.20",
+                            "4,9,0,bob,v1.20", "1,0,0,dave,v1.20", "."));
+}
+
+TEST(RankTest, OrderRules) {
+    std::vector<ScoreRow> rows = {
+        {"new_a", "", 5, 0, 0},   {"low", "", 1, 9, 0},     {"new_b", "", 1, 2, 3},
+        {"tie_b", "", 10, 10, 0}, {"tie_a", "", 10, 10, 0}, {"drawn", "", 0, 0, 20},
+        {"more", "", 20, 20, 0},  {"top", "", 10, 0, 0},    {"zero", "", 0, 0, 0},
+    };
+    RankScoreRows(rows);
+    std::vector<std::string> names;
+    for (const auto& r : rows) {
+        names.push_back(r.name);
+    }
+    // Equal points per game: more games first, then more wins, then the name.
+    EXPECT_THAT(names, ElementsAre("top", "more", "tie_a", "tie_b", "drawn", "low", "new_b",
+                                   "new_a", "zero"));
+}
+
+TEST_F(RequestsTest, ServerGameTypesAreOfferedAndAccepted) {
+    Config config = MakeConfig();
+    config.extraGameTypes = {"Crazyhouse"};
+    ServerCore core2(store, config);
+    auto out = core2.HandleDatagram(
+        kAlice, "alice connect v1.20 " + qc::account::Swordfish("a") + "\r", now);
+    std::vector<std::string> lines = LinesFor(kAlice, out);
+    EXPECT_THAT(lines, ElementsAre(Upd("0,0,5,0"), "gametypes:", "Crazyhouse", "."));
+    out = core2.HandleDatagram(kAlice, "alice request bob,crazyhouse,w,1,d,0,0,0,0\r", now);
+    EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_EQ(store.RequestsBy(Id("alice")).at(0).gameType, "Crazyhouse");
+}
+
+}  // namespace
+}  // namespace qc::server::testing
