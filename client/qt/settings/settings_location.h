@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "client/platform/autostart.h"
+
+namespace qc::qt {
+
+// Where this platform keeps the settings file: beside the executable on
+// Windows, under the user's XDG configuration folder elsewhere.
+QString SettingsFilePath();
+
+// The autostart entry of this platform for the running executable.
+std::unique_ptr<platform::Autostart> MakeAutostart();
+
+}  // namespace qc::qt
