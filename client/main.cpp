@@ -2,6 +2,8 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
+#include <QLockFile>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <csignal>
@@ -10,12 +12,15 @@
 
 #include "client/core/command_line.h"
 #include "client/core/desktop/web_pages.h"
+#include "client/core/settings/lifecycle.h"
 #include "client/core/setup.h"
 #include "client/core/version.h"
 #include "client/qt/desktop/help_key.h"
 #include "client/qt/desktop/shell_adapter.h"
 #include "client/qt/qt_platform.h"
 #include "client/qt/qt_tray.h"
+#include "client/qt/settings/qt_file_system.h"
+#include "client/qt/settings/settings_location.h"
 #include "client/ui/desktop/floater_window.h"
 #include "client/ui/desktop/password_notice.h"
 #include "client/ui/desktop/tray_menu.h"
@@ -84,6 +89,16 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quorvel Chess"));
     QApplication::setApplicationVersion(QString::fromLatin1(qc::Version()));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // One instance per user: a second copy ends silently. A lock left by a
+    // process that no longer runs is taken over.
+    const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QDir().mkpath(runtimeDir);
+    QLockFile instanceLock(QDir(runtimeDir).filePath(QStringLiteral("quorvel-chess.lock")));
+    instanceLock.setStaleLockTime(0);
+    if (!instanceLock.tryLock(0)) {
+        return 0;
+    }
     QuitOnSignals(app);
 
     qc::qt::QtUdpSocket socket;
@@ -93,6 +108,8 @@ int main(int argc, char** argv) {
     qc::qt::QtDialogs dialogs;
     qc::qt::QtMedia media;
     qc::qt::ShellAdapter shell;
+    qc::qt::QtFileSystem files;
+    const std::unique_ptr<qc::platform::Autostart> autostart = qc::qt::MakeAutostart();
     std::unique_ptr<qc::Setup> setup;
     qc::qt::QtTray tray([&setup](int message) {
         if (setup) {
@@ -100,10 +117,9 @@ int main(int argc, char** argv) {
         }
     });
 
-    setup = std::make_unique<qc::Setup>(
-        qc::Platform{socket, timers, clock, eventLoop, tray, media, dialogs, shell},
-        qc::ServerAddress{cl.server.host, cl.server.port});
-    setup->prefs.SoundFile = DefaultSoundFile();
+    setup = std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, media,
+                                                     dialogs, shell, files, *autostart},
+                                        qc::ServerAddress{cl.server.host, cl.server.port});
 
     qc::ui::FloaterWindow floater(*setup);
     qc::ui::TrayMenu menu(*setup, [] { QCoreApplication::quit(); });
@@ -116,8 +132,23 @@ int main(int argc, char** argv) {
     qc::qt::HelpKey::Install(
         app, [&shell] { qc::desktop::HelpFile(shell, qc::qt::ReadmeLocation(shell)); });
 
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&setup] { setup->Shutdown(); });
-    setup->Start(tray.Available());
+    // The menu's exit, the end of the desktop session and SIGTERM/SIGINT all
+    // leave the event loop, and so run the one shutdown.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                     [&setup] { qc::settings::Shutdown(*setup); });
+
+    qc::settings::StartupEnvironment env;
+    env.settingsPath = qc::qt::ToWire(qc::qt::SettingsFilePath());
+    const QRect screen = QGuiApplication::primaryScreen() != nullptr
+                             ? QGuiApplication::primaryScreen()->geometry()
+                             : QRect(0, 0, 1024, 768);
+    env.screen = {screen.width() * qc::qt::kTwipsPerPixel,
+                  screen.height() * qc::qt::kTwipsPerPixel};
+#ifndef _WIN32
+    env.defaults.soundFile = DefaultSoundFile();
+#endif
+    env.trayAvailable = tray.Available();
+    qc::settings::StartUp(*setup, env);
     const int status = app.exec();
     setup.reset();
     return status;

@@ -26,22 +26,8 @@ Setup::~Setup() {
     platform_.socket.onDataArrival = nullptr;
 }
 
-void Setup::Start(bool trayAvailable) {
-    trayIcon_.SetIcon(platform::TrayPicture::Grey);
-    trayIcon_.Add();
-    status_.EnsureFloaterLoaded();
-    if ((prefs.ShowFloater || !trayAvailable) && views_.floater != nullptr) {
-        views_.floater->SetVisible(true);
-    }
-    SetState(protocol::kStateOffline,
-             std::string("Quorvel Chess") + protocol::kCrLf + "Connecting . . .");
-    Connect();
-}
-
-void Setup::Shutdown() {
-    Send("disconnect");
-    trayIcon_.Remove();
-    platform_.socket.Close();
+void Setup::ResetLists() {
+    lists = protocol::ListLines{};
 }
 
 void Setup::Site(const std::string& page) {

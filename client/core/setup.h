@@ -11,10 +11,12 @@
 #include "client/core/protocol/session.h"
 #include "client/core/settings/settings.h"
 #include "client/core/window_views.h"
+#include "client/platform/autostart.h"
 #include "client/platform/clock.h"
 #include "client/platform/datagram_socket.h"
 #include "client/platform/dialogs.h"
 #include "client/platform/event_loop.h"
+#include "client/platform/file_system.h"
 #include "client/platform/media.h"
 #include "client/platform/shell.h"
 #include "client/platform/timer.h"
@@ -32,6 +34,8 @@ struct Platform {
     platform::MediaControl& media;
     platform::Dialogs& dialogs;
     platform::Shell& shell;
+    platform::FileSystem& files;
+    platform::Autostart& autostart;
 };
 
 // Where the game server is.
@@ -61,11 +65,8 @@ class Setup {
     Setup(const Setup&) = delete;
     Setup& operator=(const Setup&) = delete;
 
-    // Puts the grey icon up, shows the floating indicator when wanted (or
-    // when there is no notification area to reach the program by) and logs in.
-    void Start(bool trayAvailable);
-    // Says goodbye to the server and removes the icon.
-    void Shutdown();
+    // Every list back to one empty element.
+    void ResetLists();
 
     // Views are attached once the windows exist.
     Views& views() { return views_; }
@@ -110,6 +111,10 @@ class Setup {
     protocol::ListLines lists;
     protocol::CurrentGame game;
     settings::Settings prefs;
+    // Remember the password digest in the settings file.
+    bool AppRemember = false;
+    // Where the settings are saved at shutdown; "" saves nothing.
+    std::string settingsPath;
 
     const ServerAddress& server() const { return server_; }
     Platform& platform() { return platform_; }

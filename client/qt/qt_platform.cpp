@@ -12,13 +12,11 @@
 namespace qc::qt {
 
 QString FromWire(const std::string& bytes) {
-    const std::u16string u = Cp1252ToUtf16(bytes);
-    return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+    return QString::fromStdU16String(Cp1252ToUtf16(bytes));
 }
 
 std::string ToWire(const QString& text) {
-    return Utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                             static_cast<std::size_t>(text.size())));
+    return Utf16ToCp1252(text.toStdU16String());
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "client/core/setup.h"
+#include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_platform.h"
 
 namespace qc::fakes {
@@ -18,14 +20,17 @@ struct FakeController {
     RecordingMedia media;
     ScriptedDialogs dialogs;
     RecordingShell shell;
+    FakeFileSystem files;
+    FakeAutostart autostart;
     RecordingFloater floater;
     RecordingSettingsWindow settingsWindow;
     RecordingTrayMenu trayMenu;
     std::unique_ptr<Setup> setup;
 
     explicit FakeController(ServerAddress server = {"games.example", 3819}) {
-        setup = std::make_unique<Setup>(
-            Platform{socket, timers, timers, eventLoop, tray, media, dialogs, shell}, server);
+        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
+                                                 dialogs, shell, files, autostart},
+                                        server);
         Views& v = setup->views();
         v.floater = &floater;
         v.settings = &settingsWindow;

@@ -10,22 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "client/core/account/cp1252.h"
 #include "client/core/desktop/web_pages.h"
+#include "client/qt/qt_platform.h"
 
 namespace qc::qt {
-
-namespace {
-
-QString FromWire(const std::string& bytes) {
-    return QString::fromStdU16String(Cp1252ToUtf16(bytes));
-}
-
-std::string ToWire(const QString& text) {
-    return Utf16ToCp1252(text.toStdU16String());
-}
-
-}  // namespace
 
 ShellAdapter::ShellAdapter()
     : ShellAdapter([](const QUrl& url) { return QDesktopServices::openUrl(url); },

@@ -6,10 +6,12 @@
 #include <QSaveFile>
 #include <QString>
 
+#include "client/qt/qt_platform.h"
+
 namespace qc::qt {
 
 platform::FileSystem::ReadResult QtFileSystem::ReadFile(const std::string& path) {
-    const QString name = QString::fromStdString(path);
+    const QString name = FromWire(path);
     const QFileInfo info(name);
     if (!info.exists()) {
         return {ReadStatus::kMissing, {}};
@@ -26,7 +28,7 @@ platform::FileSystem::ReadResult QtFileSystem::ReadFile(const std::string& path)
 }
 
 bool QtFileSystem::WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    const QString name = QString::fromStdString(path);
+    const QString name = FromWire(path);
     if (!QFileInfo(name).dir().mkpath(QStringLiteral("."))) {
         return false;
     }
