@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "client/core/setup.h"
+#include "client/qt/qt_platform.h"
+#include "tests/fakes/controller_fixture.h"
+
+namespace qc::e2e {
+
+// Runs the Qt event loop until `done` holds or the real deadline passes.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// A UDP port that was free a moment ago.
+inline std::uint16_t FreeUdpPort() {
+    QUdpSocket s;
+    s.bind(QHostAddress::LocalHost, 0);
+    return s.localPort();
+}
+
+// A quorvel-server process on loopback with its own database.
+class Server {
+  public:
+    explicit Server(QString dbPath) : db_(std::move(dbPath)) {}
+    ~Server() { Kill(); }
+
+    bool Start(std::uint16_t port) {
+        port_ = port;
+        process_ = std::make_unique<QProcess>();
+        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_->start(QStringLiteral(QC_SERVER_EXE),
+                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bind"),
+                         QStringLiteral("127.0.0.1"), QStringLiteral("--db"), db_});
+        if (!process_->waitForStarted(5000)) {
+            return false;
+        }
+        return WaitFor([this] { return process_->canReadLine(); }, 10000) &&
+               process_->readLine().startsWith("quorvel-server listening");
+    }
+
+    void Kill() {
+        if (process_ != nullptr && process_->state() != QProcess::NotRunning) {
+            process_->kill();
+            process_->waitForFinished(5000);
+        }
+        process_.reset();
+    }
+
+    int Run(const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(QC_SERVER_EXE), QStringList{QStringLiteral("--db"), db_} + args);
+        p.waitForFinished(10000);
+        return p.exitCode();
+    }
+
+    std::uint16_t port() const { return port_; }
+
+  private:
+    QString db_;
+    std::uint16_t port_ = 0;
+    std::unique_ptr<QProcess> process_;
+};
+
+// The client's controller with a real UDP socket and event loop, and the
+// fake clock and timers so that minutes of silence pass in an instant.
+struct Client {
+    fakes::VirtualTimers timers;
+    qt::QtUdpSocket socket;
+    qt::QtEventLoop eventLoop;
+    fakes::RecordingTray tray;
+    fakes::RecordingMedia media;
+    fakes::ScriptedDialogs dialogs;
+    fakes::RecordingShell shell;
+    fakes::FakeFileSystem files;
+    fakes::FakeAutostart autostart;
+    fakes::RecordingFloater floater;
+    fakes::RecordingSettingsWindow settingsWindow;
+    std::unique_ptr<Setup> setup;
+
+    explicit Client(std::uint16_t port) {
+        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
+                                                 dialogs, shell, files, autostart},
+                                        ServerAddress{"127.0.0.1", port});
+        setup->views().floater = &floater;
+        setup->views().settings = &settingsWindow;
+    }
+    std::string Tip() const { return tray.calls.empty() ? "" : tray.Last().tip; }
+};
+
+}  // namespace qc::e2e
