@@ -29,6 +29,7 @@ FloaterWindow::FloaterWindow(Setup& setup)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), setup_(setup) {
     setObjectName(QStringLiteral("Floater"));
     setFixedSize(36, 36);
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
     setPalette(QPalette(palette().color(QPalette::Window)));
     icon_ = new QLabel(this);
