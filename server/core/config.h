@@ -26,6 +26,9 @@ struct Config {
     // Account-creating lines (guest logins, new accounts) per address.
     double creationBurst = 20;
     double creationsPerSecond = 0.2;
+    // Failed password checks (logins, password changes) per address.
+    double authFailureBurst = 10;
+    double authFailuresPerSecond = 0.2;
     // Outstanding requests one account may have.
     int maxRequestsPerAccount = 30;
     // Where the server reports what an administrator should see.

@@ -19,6 +19,11 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// Client text quoted back in a notice, cut to a sensible length.
+std::string Echo(std::string_view text) {
+    return std::string(Trim(text).substr(0, 40));
+}
+
 bool Flag(std::string_view field) {
     auto value = ParseCount(Trim(field));
     return value && *value != 0;
@@ -105,7 +110,7 @@ void RequestService::MakeRequest(CommandContext& ctx) {
     std::string_view opponent = Trim(f[0]);
     auto gameType = CanonicalGameType(f[1], ctx.config);
     if (!gameType) {
-        Notice(ctx, "This server does not offer the game type " + std::string(Trim(f[1])) + ".");
+        Notice(ctx, "This server does not offer the game type " + Echo(f[1]) + ".");
         return;
     }
     char colour = StartsWithNoCase(Trim(f[2]), "b") ? 'b' : 'w';
@@ -153,7 +158,7 @@ void RequestService::MakeRequest(CommandContext& ctx) {
     if (!opponent.empty()) {
         auto other = ctx.store.FindAccount(opponent);
         if (!other || other->kind == AccountKind::Bot) {
-            Notice(ctx, "There is no player with the QVID " + std::string(opponent) + ".");
+            Notice(ctx, "There is no player with the QVID " + Echo(opponent) + ".");
             return;
         }
         r.toId = other->id;

@@ -12,7 +12,8 @@ ServerCore::ServerCore(Store& store, Config config)
       config_(std::move(config)),
       accounts_(store_, config_),
       datagramLimiter_(config_.datagramBurst, config_.datagramsPerSecond),
-      creationLimiter_(config_.creationBurst, config_.creationsPerSecond) {
+      creationLimiter_(config_.creationBurst, config_.creationsPerSecond),
+      authLimiter_(config_.authFailureBurst, config_.authFailuresPerSecond) {
     AddCommand("update", [](CommandContext& ctx) { ctx.ReplyUpdate(); });
     AddCommand("pong", [](CommandContext&) {});
     AddCommand("getsettings", &AccountService::GetSettings);
@@ -85,13 +86,17 @@ void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
             return;
         }
         if (word == "createqvid" || word == "changepw") {
-            if (word == "createqvid" && !creationLimiter_.Allow(from.address, now)) {
+            if (word == "createqvid" ? !creationLimiter_.Allow(from.address, now)
+                                     : !authLimiter_.CanSpend(from.address, now)) {
                 return;
             }
             Store::Transaction tx(store_);
             std::string reply = word == "createqvid" ? accounts_.CreateAccount(args, now)
                                                      : accounts_.ChangePassword(args);
             tx.Commit();
+            if (reply == "!a2") {
+                authLimiter_.Allow(from.address, now);
+            }
             out.push_back(Outgoing{from, std::move(reply)});
             return;
         }
@@ -129,8 +134,11 @@ void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
 
 void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
                              TimePoint now, std::vector<Outgoing>& out) {
+    // Guest logins may create accounts and password guesses may be tried
+    // from many ports at once, so both are limited per address as well.
     bool createsGuest = StartsWithNoCase(qvid, "guest");
-    if (createsGuest && !creationLimiter_.Allow(from.address, now)) {
+    if (createsGuest ? !creationLimiter_.Allow(from.address, now)
+                     : !authLimiter_.CanSpend(from.address, now)) {
         return;
     }
     Store::Transaction tx(store_);
@@ -143,6 +151,9 @@ void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::s
         }
     }
     tx.Commit();
+    if (!lines.empty() && lines.front() == "!p") {
+        authLimiter_.Allow(from.address, now);
+    }
     std::optional<Session> ended;
     if (result.account) {
         Session session;
@@ -243,6 +254,7 @@ void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
     lastHousekeeping_ = now;
     datagramLimiter_.Prune(now);
     creationLimiter_.Prune(now);
+    authLimiter_.Prune(now);
     try {
         Store::Transaction tx(store_);
         for (const auto& [endpoint, session] : sessions_.All()) {

@@ -57,6 +57,7 @@ class ServerCore {
     SessionTable sessions_;
     RateLimiter<Endpoint> datagramLimiter_;
     RateLimiter<std::string> creationLimiter_;
+    RateLimiter<std::string> authLimiter_;
     std::map<std::string, CommandHandler> commands_;
     std::optional<TimePoint> started_;
     bool restartSweepDone_ = false;

@@ -74,6 +74,16 @@ class RateLimiter {
         return true;
     }
 
+    // Whether Allow would succeed, without spending anything.
+    bool CanSpend(const Key& key, TimePoint now) const {
+        auto it = buckets_.find(key);
+        if (it == buckets_.end()) {
+            return true;
+        }
+        double elapsed = std::chrono::duration<double>(now - it->second.updated).count();
+        return it->second.tokens + std::max(0.0, elapsed) * perSecond_ >= 1.0;
+    }
+
     // Forgets buckets that have filled up again: they carry no information.
     void Prune(TimePoint now) {
         for (auto it = buckets_.begin(); it != buckets_.end();) {

@@ -188,6 +188,23 @@ class UdpClient {
         });
     }
 
+    // Sends a line and returns the reply lines up to the "." that ends the
+    // list with the given header.
+    std::vector<std::string> AskList(const std::string& line, const std::string& header) {
+        Send(line);
+        return Receive([&](const std::vector<std::string>& lines) {
+            bool inList = false;
+            for (const auto& l : lines) {
+                if (l == header) {
+                    inList = true;
+                } else if (inList && l == ".") {
+                    return true;
+                }
+            }
+            return false;
+        });
+    }
+
   private:
     int fd_ = -1;
     sockaddr_in server_{};

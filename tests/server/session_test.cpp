@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <regex>
 
 #include "core_fixture.h"
@@ -187,6 +190,26 @@ TEST_F(SessionTest, SenderBeyondItsRateIsDropped) {
     EXPECT_EQ(Send(flood, "alice update").size(), 1u);
 }
 
+TEST_F(SessionTest, PasswordGuessingIsSlowedPerAddress) {
+    AddAccount("alice", "secret");
+    const std::string wrong = "alice connect v1.20 " + qc::account::Swordfish("guess");
+    const std::string right = "alice connect v1.20 " + qc::account::Swordfish("secret");
+    // Each guess from a new port of the same address.
+    std::uint16_t port = 8000;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_THAT(Send(Ep(port++), wrong), ElementsAre("!p"));
+    }
+    EXPECT_THAT(Send(Ep(port++), wrong), IsEmpty());
+    EXPECT_THAT(Send(Ep(port++), right), IsEmpty());
+    EXPECT_THAT(Send(Ep(port++), "x changepw alice " + qc::account::Swordfish("guess") + " 901"),
+                IsEmpty());
+    // Another address is not affected, and the guesser's allowance returns.
+    const Endpoint elsewhere{"192.0.2.7", 8000};
+    EXPECT_EQ(Send(elsewhere, right).size(), 3u);
+    now += 5s;
+    EXPECT_EQ(Send(Ep(port++), right).size(), 3u);
+}
+
 TEST_F(SessionTest, AddAccountRefusesBadAndTakenNames) {
     Config config;
     EXPECT_EQ(AddNamedAccount(store, config, "alice", "x", now), AddAccountResult::Added);
@@ -247,8 +270,14 @@ TEST(PackTest, LinesAreGroupedPerEndpointWithinTheSizeLimit) {
 }
 
 TEST(StoreTest, DatabaseFileIsWalAndKeepsAccounts) {
-    std::string path = ::testing::TempDir() + "/qc_store_test.db";
-    std::remove(path.c_str());
+    const std::string path =
+        ::testing::TempDir() + "/qc-server-store-" + std::to_string(getpid()) + ".db";
+    auto clean = [&] {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::remove((path + suffix).c_str());
+        }
+    };
+    clean();
     std::string credential;
     {
         Store store(path);
@@ -272,7 +301,7 @@ TEST(StoreTest, DatabaseFileIsWalAndKeepsAccounts) {
         Ep(3), "alice connect v1.20 " + qc::account::Swordfish("secret") + "\r", kStart);
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out[0].text.rfind("update:", 0), 0u);
-    std::remove(path.c_str());
+    clean();
 }
 
 }  // namespace

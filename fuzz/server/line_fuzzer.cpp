@@ -1,0 +1,81 @@
+// Feeds arbitrary datagrams from four senders (two of them logged in) to a
+// server core over an in-memory database, with clock ticks between them.
+// Opening a database is far slower than a run, so one core serves a batch
+// of inputs before it is replaced. Input: datagrams separated by the two bytes FF FF; the first
+// byte of each picks the sender (low two bits) and how far the clock moves (the rest).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "client/core/account/password.h"
+#include "server/core/accounts.h"
+#include "server/core/server_core.h"
+#include "server/core/store.h"
+
+namespace {
+
+using namespace qc::server;
+
+void CheckLines(const std::vector<Outgoing>& out) {
+    for (const Outgoing& o : out) {
+        // A CR or LF inside a line would let one reply forge another.
+        if (o.text.find('\r') != std::string::npos || o.text.find('\n') != std::string::npos) {
+            __builtin_trap();
+        }
+    }
+}
+
+struct Harness {
+    Harness() : store(":memory:") {
+        config.utcTimestamps = true;
+        AddNamedAccount(store, config, "alice", "a", now);
+        AddNamedAccount(store, config, "bob", "b", now);
+        core = std::make_unique<ServerCore>(store, config);
+    }
+    Store store;
+    Config config;
+    TimePoint now = FromUnixSeconds(1796859900);
+    std::unique_ptr<ServerCore> core;
+    int runs = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string aliceLogin = "alice connect v1.20 " + qc::account::Swordfish("a");
+    static const std::string bobLogin = "bob connect v1.20 " + qc::account::Swordfish("b");
+    static std::unique_ptr<Harness> harness;
+    if (!harness || ++harness->runs > 200) {
+        harness.reset();
+        harness = std::make_unique<Harness>();
+    }
+    const Endpoint endpoints[4] = {{"127.0.0.1", 1}, {"127.0.0.1", 2}, {"10.0.0.1", 3}, {"::1", 4}};
+    ServerCore& core = *harness->core;
+    TimePoint& now = harness->now;
+    now += std::chrono::hours(1);  // a fresh rate allowance for every input
+    core.HandleDatagram(endpoints[0], aliceLogin, now);
+    core.HandleDatagram(endpoints[1], bobLogin, now);
+
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    int datagrams = 0;
+    while (!input.empty() && datagrams++ < 64) {
+        std::size_t end = input.find("\xFF\xFF");
+        std::string_view chunk = input.substr(0, end);
+        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 2);
+        if (chunk.empty()) {
+            continue;
+        }
+        auto control = static_cast<unsigned char>(chunk.front());
+        chunk.remove_prefix(1);
+        const Endpoint& from = endpoints[control & 3u];
+        unsigned step = control >> 2;
+        if (step > 0) {
+            now += std::chrono::seconds(step * step * 5);
+            CheckLines(core.Tick(now));
+        }
+        CheckLines(core.HandleDatagram(from, chunk, now));
+    }
+    return 0;
+}
