@@ -37,6 +37,7 @@ void PrintUsage() {
                  "$XDG_DATA_HOME/quorvel-server/quorvel.db)\n"
                  "  --add-account NAME PASSWORD create a named account and exit\n"
                  "  --set-slots NAME N          set an account's game slots and exit\n"
+                 "  --ping-after SECONDS        ping a session silent this long (default 60)\n"
                  "  --help                      show this text\n";
 }
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     QString dbPath = DefaultDatabase();
     std::string addName, addPassword, slotsName;
     int gameSlots = -1;
+    int pingAfter = 60;
     bool addAccount = false;
 
     for (int i = 1; i < argc; ++i) {
@@ -111,6 +113,14 @@ int main(int argc, char** argv) {
                 std::cerr << "quorvel-server: invalid slot count " << argv[i] << "\n";
                 return 2;
             }
+        } else if (arg == "--ping-after") {
+            need(1);
+            bool ok = false;
+            pingAfter = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
+            if (!ok || pingAfter < 1 || pingAfter > 3600) {
+                std::cerr << "quorvel-server: invalid ping interval " << argv[i] << "\n";
+                return 2;
+            }
         } else {
             std::cerr << "quorvel-server: unknown option " << arg << " (see --help)\n";
             return 2;
@@ -128,6 +138,7 @@ int main(int argc, char** argv) {
 
     qc::server::Config config;
     config.log = LogLine;
+    config.pingAfter = std::chrono::seconds(pingAfter);
 
     try {
         if (addAccount) {

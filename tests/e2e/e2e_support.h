@@ -40,13 +40,15 @@ class Server {
     explicit Server(QString dbPath) : db_(std::move(dbPath)) {}
     ~Server() { Kill(); }
 
-    bool Start(std::uint16_t port) {
+    bool Start(std::uint16_t port, const QStringList& extra = {}) {
         port_ = port;
         process_ = std::make_unique<QProcess>();
         process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_->start(QStringLiteral(QC_SERVER_EXE),
-                        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--bind"),
-                         QStringLiteral("127.0.0.1"), QStringLiteral("--db"), db_});
+        const QStringList args = QStringList{QStringLiteral("--port"), QString::number(port),
+                                             QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                                             QStringLiteral("--db"), db_} +
+                                 extra;
+        process_->start(QStringLiteral(QC_SERVER_EXE), args);
         if (!process_->waitForStarted(5000)) {
             return false;
         }

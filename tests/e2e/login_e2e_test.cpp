@@ -44,6 +44,21 @@ TEST_F(LoginE2E, GuestLogsInAndRefreshesAfterSilence) {
     EXPECT_EQ(c.setup->login.State, 1);
 }
 
+TEST_F(LoginE2E, ServerPingIsAnsweredWithPong) {
+    server_->Kill();
+    ASSERT_TRUE(server_->Start(port_, {QStringLiteral("--ping-after"), QStringLiteral("1")}));
+    Client c(port_);
+    c.setup->Connect();
+    ASSERT_TRUE(WaitFor([&] { return c.setup->login.State == 1; }));
+    // The client answers "ping" with "pong", which restarts its 180-second
+    // count: watch the count go back up without the client having sent
+    // anything of its own.
+    c.timers.Advance(5'000);
+    EXPECT_EQ(c.setup->login.PingTime, 175);
+    ASSERT_TRUE(WaitFor([&] { return c.setup->login.PingTime == 180; }, 5000));
+    EXPECT_EQ(c.setup->login.State, 1);
+}
+
 TEST_F(LoginE2E, NamedAccountAndWrongPassword) {
     server_->Kill();
     ASSERT_EQ(server_->Run({QStringLiteral("--add-account"), QStringLiteral("alice"),
