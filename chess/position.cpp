@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <random>
 
 namespace qc::chess {
 
@@ -344,6 +345,12 @@ std::optional<Position> Position::chess960Start(int number) {
         c = char(c - 'A' + 'a');
     std::string fen = black + "/pppppppp/8/8/8/8/PPPPPPPP/" + white + " w KQkq - 0 1";
     return fromFen(fen, nullptr, true);
+}
+
+Position Position::chess960Random() {
+    thread_local std::mt19937 rng{std::random_device{}()};
+    int number = std::uniform_int_distribution<int>(0, 959)(rng);
+    return chess960Start(number).value_or(Position());
 }
 
 std::string Position::fen(CastlingNotation notation) const {

@@ -58,6 +58,8 @@ class Position {
     // Start position number 0..959 in the Scharnagl numbering (518 is the
     // standard set-up); nullopt outside that range.
     static std::optional<Position> chess960Start(int number);
+    // A start position drawn uniformly from the 960, seeded from the system.
+    static Position chess960Random();
 
     std::string fen(CastlingNotation notation = CastlingNotation::XFen) const;
 
