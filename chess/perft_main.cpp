@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "chess/notation.h"
 #include "chess/position.h"
@@ -20,30 +21,34 @@ int usage(const char* message) {
 
 int main(int argc, char** argv) {
     using namespace qc::chess;
+    // The FEN may come as one argument or as its six blank-separated fields.
     bool divide = false, timing = false;
-    const char* args[2] = {nullptr, nullptr};
-    int positional = 0;
+    std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--divide") == 0) {
             divide = true;
         } else if (std::strcmp(argv[i], "--time") == 0) {
             timing = true;
-        } else if (positional < 2) {
-            args[positional++] = argv[i];
         } else {
-            return usage("usage: quorvel-perft FEN DEPTH [--divide] [--time]");
+            positional.push_back(argv[i]);
         }
     }
-    if (positional != 2)
+    if (positional.size() < 2) {
         return usage("usage: quorvel-perft FEN DEPTH [--divide] [--time]");
+    }
+    std::string fenText = positional.front();
+    for (std::size_t i = 1; i + 1 < positional.size(); ++i)
+        fenText += ' ' + positional[i];
+    const std::string& depthText = positional.back();
 
     std::string error;
-    auto pos = Position::fromFen(args[0], &error);
+    auto pos = Position::fromFen(fenText, &error);
     if (!pos)
         return usage(("invalid FEN: " + error).c_str());
     int depth = 0;
-    const char* end = args[1] + std::strlen(args[1]);
-    auto [ptr, ec] = std::from_chars(args[1], end, depth);
+    const char* begin = depthText.data();
+    const char* end = begin + depthText.size();
+    auto [ptr, ec] = std::from_chars(begin, end, depth);
     if (ec != std::errc() || ptr != end || depth < 1 || depth > 20) {
         return usage("invalid depth: give a whole number from 1 to 20");
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <random>
 
 namespace qc::chess {
@@ -49,10 +48,12 @@ constexpr Zobrist kZobrist;
 const char kPieceChars[] = " PNBRQK  pnbrqk";
 
 Piece pieceFromChar(char c) {
-    const char* p = std::strchr(kPieceChars, c);
-    if (c == ' ' || p == nullptr)
-        return NoPiece;
-    return Piece(p - kPieceChars);
+    // strchr would also find the terminating NUL, so search the letters only.
+    for (int i = 0; i < 15; ++i) {
+        if (c != ' ' && kPieceChars[i] == c)
+            return Piece(i);
+    }
+    return NoPiece;
 }
 
 std::vector<std::string_view> splitFields(std::string_view text) {
