@@ -1,5 +1,5 @@
 // Bitboard tables and attack look-ups. Sliding attacks use magic
-// multiplication so that no CPU-specific instruction is needed.
+// multiplication, which needs no particular CPU instruction set.
 #pragma once
 
 #include <bit>

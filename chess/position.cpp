@@ -615,10 +615,17 @@ GameStatus Position::status() const {
 }
 
 bool operator==(const Position& a, const Position& b) {
-    return std::equal(std::begin(a.board_), std::end(a.board_), std::begin(b.board_)) &&
-           a.side_ == b.side_ && a.st_.castling == b.st_.castling && a.st_.ep == b.st_.ep &&
-           std::equal(std::begin(a.castlingRookSquare_), std::end(a.castlingRookSquare_),
-                      std::begin(b.castlingRookSquare_));
+    if (!std::equal(std::begin(a.board_), std::end(a.board_), std::begin(b.board_)) ||
+        a.side_ != b.side_ || a.st_.castling != b.st_.castling || a.st_.ep != b.st_.ep) {
+        return false;
+    }
+    // Rook squares of lost rights no longer matter.
+    for (int r = 0; r < 4; ++r) {
+        if ((a.st_.castling & (1 << r)) && a.castlingRookSquare_[r] != b.castlingRookSquare_[r]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace qc::chess

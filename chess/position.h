@@ -130,6 +130,8 @@ class Position {
     // The hash computed from scratch; tests compare it with the incremental one.
     std::uint64_t computeKey() const;
 
+    // Same placement, side to move, castling rights and en-passant square:
+    // the sense in which positions repeat. Counters and history are ignored.
     friend bool operator==(const Position& a, const Position& b);
 
   private:

@@ -56,6 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         pos.makeMove(move.move);
         ++plies;
         check(pos.key() == pos.computeKey());
+        auto reread = Position::fromFen(pos.fen(), &error, pos.chess960());
+        check(reread.has_value() && *reread == pos && reread->key() == pos.key());
         GameStatus status = pos.status();
         MoveList list = pos.legalMoves();
         check(list.size() == pos.countLegalMoves());

@@ -100,6 +100,9 @@ TEST(Perft, RandomGamesAgreeWithNaiveGenerator) {
             ASSERT_EQ(libraryMoves(pos), expected) << pos.fen();
             ASSERT_EQ(pos.countLegalMoves(), int(expected.size())) << pos.fen();
             ASSERT_EQ(pos.key(), pos.computeKey()) << pos.fen();
+            // What the position writes reads back as the same position.
+            auto reread = Position::fromFen(pos.fen(), nullptr, pos.chess960());
+            ASSERT_TRUE(reread && *reread == pos && reread->key() == pos.key()) << pos.fen();
             ++positionsChecked;
             if (ply % 23 == 5) {
                 ASSERT_EQ(perft(pos, 2), naive.perft(2)) << pos.fen();
