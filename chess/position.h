@@ -122,7 +122,8 @@ class Position {
     Piece capturedBy(Move m) const;
 
     // How often the current position has occurred before, counting only the
-    // stretch since the last capture or pawn move.
+    // stretch since the last capture or pawn move. Only moves made on this
+    // object count: rebuild a game by replaying its moves from the start.
     int repetitions() const;
     bool insufficientMaterial() const;
     GameStatus status() const;

@@ -82,6 +82,10 @@ TEST(GameEnd, ThreefoldRepetition) {
     // Taking moves back takes the repetition back.
     pos.unmakeMove();
     EXPECT_FALSE(pos.status().over());
+    ASSERT_EQ(pos.moveHistory().size(), 7u);
+    EXPECT_EQ(pos.moveHistory().front(), Move(6, 21));  // g1f3
+    EXPECT_EQ(pos.moveHistory().back(), Move(21, 6));   // f3g1
+    EXPECT_EQ(pos.plyCount(), 7);
 }
 
 TEST(GameEnd, LostCastlingRightsMakeADifferentPosition) {
