@@ -107,6 +107,9 @@ TEST(Fen, RejectsBadText) {
         EXPECT_FALSE(Position::fromFen(c.fen, &error)) << c.why;
         EXPECT_FALSE(error.empty()) << c.why;
     }
+    // A NUL byte is no piece letter (it once matched the end of the letter table).
+    using namespace std::string_literals;
+    EXPECT_FALSE(Position::fromFen("4k3/8/8/8/8/8/8/4K2\0 w - - 0 1"s));
 }
 
 }  // namespace
