@@ -24,6 +24,7 @@
 #include "client/ui/desktop/floater_window.h"
 #include "client/ui/desktop/password_notice.h"
 #include "client/ui/desktop/tray_menu.h"
+#include "client/ui/lobby/game_list_widget.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     qc::qt::QtMedia media;
     qc::qt::ShellAdapter shell;
     qc::qt::QtFileSystem files;
+    qc::qt::QtDateTimeFormat dateTime;
     const std::unique_ptr<qc::platform::Autostart> autostart = qc::qt::MakeAutostart();
     std::unique_ptr<qc::Setup> setup;
     qc::qt::QtTray tray([&setup](int message) {
@@ -118,12 +120,15 @@ int main(int argc, char** argv) {
     });
 
     setup = std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, media,
-                                                     dialogs, shell, files, *autostart},
+                                                     dialogs, shell, files, *autostart, dateTime},
                                         qc::ServerAddress{cl.server.host, cl.server.port});
 
     qc::ui::FloaterWindow floater(*setup);
     qc::ui::TrayMenu menu(*setup, [] { QCoreApplication::quit(); });
     qc::ui::PasswordNotice passwordNotice(dialogs);
+    qc::ui::GameListWidget gameList(*setup);
+    setup->views().gameList = &gameList;
+    setup->knightsTourPath = qc::qt::KnightsTourLocation();
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;

@@ -2,6 +2,8 @@
 
 #include "client/core/desktop/web_pages.h"
 
+#include <optional>
+
 namespace qc {
 
 Setup::Setup(Platform platform, ServerAddress server)
@@ -28,13 +30,44 @@ Setup::~Setup() {
 
 void Setup::ResetLists() {
     lists = protocol::ListLines{};
+    gameLists = lobby::GameLists{};
 }
 
 void Setup::Site(const std::string& page) {
     desktop::Site(platform_.shell, server_.host, page);
 }
 
-void Setup::ViewGame(const std::string& id) {
+void Setup::KnightsTour() {
+    desktop::KnightsTour(platform_.shell, knightsTourPath, server_.host);
+}
+
+namespace {
+
+// The element number after "o" or "c", when the rest is all digits.
+std::optional<std::size_t> ElementNumber(const std::string& id, char list) {
+    if (id.size() < 2 || id[0] != list || id.size() > 6) {
+        return std::nullopt;
+    }
+    std::size_t n = 0;
+    for (std::size_t i = 1; i < id.size(); ++i) {
+        if (id[i] < '0' || id[i] > '9') {
+            return std::nullopt;
+        }
+        n = n * 10 + static_cast<std::size_t>(id[i] - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+void Setup::ViewGame(const std::string& requested) {
+    std::string id = requested;
+    if (const auto n = ElementNumber(id, 'o'); n && *n < gameLists.OpenGamesData.size()) {
+        id = gameLists.OpenGamesData[*n].ID;
+    }
+    if (const auto n = ElementNumber(id, 'c'); n && *n < gameLists.ClosedGamesData.size()) {
+        id = gameLists.ClosedGamesData[*n].ID;
+    }
     if (views_.gameWin != nullptr && !views_.gameWin->IsShown()) {
         views_.gameWin->Show();
     }
@@ -43,6 +76,23 @@ void Setup::ViewGame(const std::string& id) {
     }
     game.GameID = id;
     Send("game " + id);
+}
+
+void Setup::UpdateGameList() {
+    if (views_.gameList != nullptr && views_.gameList->IsShown()) {
+        views_.gameList->Update();
+    }
+}
+
+std::string Setup::ServerTimeText(const lobby::ServerTime& t) const {
+    const lobby::ServerTime shown = lobby::DisplayTime(t, counters.TimeDiff, prefs.MyTime);
+    if (!shown) {
+        return "";
+    }
+    if (shown->hour == 0 && shown->minute == 0 && shown->second == 0) {
+        return platform_.dateTime.Date(*shown);
+    }
+    return platform_.dateTime.DateTime(*shown);
 }
 
 void Setup::TrayMouseUp(int button) {

@@ -6,6 +6,7 @@
 
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/tray_icon.h"
+#include "client/core/lobby/game_lists.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/protocol/dispatcher.h"
 #include "client/core/protocol/session.h"
@@ -17,6 +18,7 @@
 #include "client/platform/dialogs.h"
 #include "client/platform/event_loop.h"
 #include "client/platform/file_system.h"
+#include "client/platform/locale.h"
 #include "client/platform/media.h"
 #include "client/platform/shell.h"
 #include "client/platform/timer.h"
@@ -36,6 +38,7 @@ struct Platform {
     platform::Shell& shell;
     platform::FileSystem& files;
     platform::Autostart& autostart;
+    platform::DateTimeFormat& dateTime;
 };
 
 // Where the game server is.
@@ -53,7 +56,11 @@ struct Views {
     GameWindowView* gameWin = nullptr;
     ListWindowView* publicReqs = nullptr;
     ListWindowView* scoreboard = nullptr;
-    ListWindowView* requestWin = nullptr;
+    RequestWindowView* requestWin = nullptr;
+    // The settings window itself, for the buttons that open it.
+    WindowView* settingsWindow = nullptr;
+    WindowView* localGame = nullptr;
+    WindowView* playBot = nullptr;
 };
 
 // The controller: owns the shared state and the timers, and offers the
@@ -87,9 +94,17 @@ class Setup {
 
     // Web pages: relative pages are taken from the game server's web site.
     void Site(const std::string& page);
+    // Starts the Knight's Tour program, or opens its page when it is missing.
+    void KnightsTour();
 
-    // Opens a game by its identifier.
+    // Opens a game by its identifier, or by "o" or "c" and the element
+    // number of the open or closed games list.
     void ViewGame(const std::string& id);
+    // Refreshes the game list window from the lists, when it is shown.
+    void UpdateGameList();
+    // A server time for display: the user's locale, shifted to local time
+    // when so configured; midnight shows the date alone.
+    std::string ServerTimeText(const lobby::ServerTime& t) const;
 
     // Tray and floating-indicator clicks.
     void TrayMouseUp(int button);
@@ -109,12 +124,15 @@ class Setup {
     protocol::ReceiveState receive;
     protocol::StatusCounters counters;
     protocol::ListLines lists;
+    lobby::GameLists gameLists;
     protocol::CurrentGame game;
     settings::Settings prefs;
     // Remember the password digest in the settings file.
     bool AppRemember = false;
     // Where the settings are saved at shutdown; "" saves nothing.
     std::string settingsPath;
+    // Where the Knight's Tour program would be.
+    std::string knightsTourPath;
 
     const ServerAddress& server() const { return server_; }
     Platform& platform() { return platform_; }

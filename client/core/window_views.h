@@ -23,6 +23,12 @@ class ListWindowView : public WindowView {
     virtual void Update() = 0;
 };
 
+class RequestWindowView : public ListWindowView {
+public:
+    // Puts a name into the opponent box.
+    virtual void SetOpponent(const std::string& qvid) = 0;
+};
+
 class GameWindowView : public WindowView {
   public:
     virtual void Update() = 0;

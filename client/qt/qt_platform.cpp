@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHostInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QNetworkDatagram>
 #include <QTimer>
@@ -55,6 +56,20 @@ platform::CivilTime QtClock::LocalNow() const {
     const QDate d = now.date();
     const QTime t = now.time();
     return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+std::string QtDateTimeFormat::DateTime(const platform::CivilTime& t) {
+    const QLocale locale;
+    QString format = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
+                     locale.timeFormat(QLocale::LongFormat);
+    // The long time format may name the time zone: these times have none.
+    format.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
+    const QDateTime dt(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    return ToWire(locale.toString(dt, format.trimmed()));
+}
+
+std::string QtDateTimeFormat::Date(const platform::CivilTime& t) {
+    return ToWire(QLocale().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
 }
 
 void QtEventLoop::ProcessPendingEvents() {

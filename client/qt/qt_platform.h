@@ -11,6 +11,7 @@
 #include "client/platform/datagram_socket.h"
 #include "client/platform/dialogs.h"
 #include "client/platform/event_loop.h"
+#include "client/platform/locale.h"
 #include "client/platform/timer.h"
 
 namespace qc::qt {
@@ -31,6 +32,13 @@ class QtTimerFactory : public platform::TimerFactory {
 class QtClock : public platform::Clock {
   public:
     platform::CivilTime LocalNow() const override;
+};
+
+// The user's locale: short date, and the time with seconds.
+class QtDateTimeFormat : public platform::DateTimeFormat {
+  public:
+    std::string DateTime(const platform::CivilTime& t) override;
+    std::string Date(const platform::CivilTime& t) override;
 };
 
 class QtEventLoop : public platform::EventLoop {

@@ -46,7 +46,7 @@ class Server {
         process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const QStringList args = QStringList{QStringLiteral("--port"), QString::number(port),
                                              QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
-                                             QStringLiteral("--db"), db_} +
+                                             QStringLiteral("--db"),   db_} +
                                  extra;
         process_->start(QStringLiteral(QC_SERVER_EXE), args);
         if (!process_->waitForStarted(5000)) {
@@ -91,13 +91,14 @@ struct Client {
     fakes::RecordingShell shell;
     fakes::FakeFileSystem files;
     fakes::FakeAutostart autostart;
+    fakes::IsoDateTimeFormat dateTime;
     fakes::RecordingFloater floater;
     fakes::RecordingSettingsWindow settingsWindow;
     std::unique_ptr<Setup> setup;
 
     explicit Client(std::uint16_t port) {
         setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
-                                                 dialogs, shell, files, autostart},
+                                                 dialogs, shell, files, autostart, dateTime},
                                         ServerAddress{"127.0.0.1", port});
         setup->views().floater = &floater;
         setup->views().settings = &settingsWindow;

@@ -22,6 +22,7 @@ struct FakeController {
     RecordingShell shell;
     FakeFileSystem files;
     FakeAutostart autostart;
+    IsoDateTimeFormat dateTime;
     RecordingFloater floater;
     RecordingSettingsWindow settingsWindow;
     RecordingTrayMenu trayMenu;
@@ -29,7 +30,7 @@ struct FakeController {
 
     explicit FakeController(ServerAddress server = {"games.example", 3819}) {
         setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
-                                                 dialogs, shell, files, autostart},
+                                                 dialogs, shell, files, autostart, dateTime},
                                         server);
         Views& v = setup->views();
         v.floater = &floater;

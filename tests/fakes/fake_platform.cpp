@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_platform.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #include "client/core/lobby/server_time.h"
@@ -160,6 +161,19 @@ platform::MessageAnswer ScriptedDialogs::MessageBox(const std::string& text,
     }
     return buttons == platform::MessageButtons::Ok ? platform::MessageAnswer::Ok
                                                    : platform::MessageAnswer::No;
+}
+
+std::string IsoDateTimeFormat::DateTime(const platform::CivilTime& t) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buf;
+}
+
+std::string IsoDateTimeFormat::Date(const platform::CivilTime& t) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", t.year, t.month, t.day);
+    return buf;
 }
 
 bool RecordingShell::FileExists(const std::string& path) {

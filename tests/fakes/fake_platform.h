@@ -11,6 +11,7 @@
 #include "client/platform/datagram_socket.h"
 #include "client/platform/dialogs.h"
 #include "client/platform/event_loop.h"
+#include "client/platform/locale.h"
 #include "client/platform/media.h"
 #include "client/platform/shell.h"
 #include "client/platform/timer.h"
@@ -167,11 +168,16 @@ class RecordingSettingsWindow : public SettingsWindowView {
     std::vector<SettingsFocus> shown;
 };
 
-class RecordingListWindow : public ListWindowView {
+// A window that records what the controller asks of it.
+template <typename Base>
+class RecordingWindow : public Base {
   public:
     bool IsLoaded() const override { return loaded; }
     bool IsShown() const override { return shown; }
-    void Show() override { loaded = shown = true; }
+    void Show() override {
+        loaded = shown = true;
+        ++shows;
+    }
     void Unload() override {
         loaded = shown = false;
         ++unloads;
@@ -179,8 +185,34 @@ class RecordingListWindow : public ListWindowView {
     void Update() override { ++updates; }
     bool loaded = false;
     bool shown = false;
+    int shows = 0;
     int updates = 0;
     int unloads = 0;
+};
+
+using RecordingListWindow = RecordingWindow<ListWindowView>;
+
+class RecordingRequestWindow : public RecordingWindow<RequestWindowView> {
+  public:
+    void SetOpponent(const std::string& qvid) override { opponent = qvid; }
+    std::string opponent;
+};
+
+class RecordingPlainWindow : public WindowView {
+  public:
+    bool IsLoaded() const override { return loaded; }
+    bool IsShown() const override { return shown; }
+    void Show() override { loaded = shown = true; }
+    void Unload() override { loaded = shown = false; }
+    bool loaded = false;
+    bool shown = false;
+};
+
+// Formats as "2026-12-09 12:00:00" and "2026-12-09".
+class IsoDateTimeFormat : public platform::DateTimeFormat {
+  public:
+    std::string DateTime(const platform::CivilTime& t) override;
+    std::string Date(const platform::CivilTime& t) override;
 };
 
 class RecordingGameWindow : public GameWindowView {

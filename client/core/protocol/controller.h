@@ -50,6 +50,8 @@ struct ReceiveState {
     std::string RcvBuffer;
     RcvMode Mode = RcvMode::None;
     std::int16_t RcvCount = 0;
+    // Bytes of the open list's records so far.
+    std::size_t ListBytes = 0;
     // True while the rest of an over-long line is being skipped.
     bool SkippingLongLine = false;
 };

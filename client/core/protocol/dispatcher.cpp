@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "client/core/lobby/game_lists.h"
 #include "client/core/lobby/server_time.h"
 #include "client/core/protocol/wire_number.h"
 #include "client/core/setup.h"
@@ -41,18 +42,11 @@ std::int16_t Increment(std::int16_t count) {
                                                              : static_cast<std::int16_t>(count + 1);
 }
 
-void StoreAt(std::vector<std::string>& lines, std::int16_t index, const std::string& line) {
-    if (index < 0 || index == std::numeric_limits<std::int16_t>::max()) {
-        return;
-    }
-    const auto i = static_cast<std::size_t>(index);
-    if (lines.size() <= i) {
-        lines.resize(i + 1);
-    }
-    lines[i] = line;
-}
-
 }  // namespace
+
+platform::CivilTime Dispatcher::Now() const {
+    return setup_.platform().clock.LocalNow();
+}
 
 std::string Possessive(const std::string& name) {
     return !name.empty() && name.back() == 's' ? name + "'" : name + "'s";
@@ -137,6 +131,7 @@ void Dispatcher::SetRcvMode(RcvMode mode) {
 void Dispatcher::OpenList(RcvMode mode) {
     SetRcvMode(mode);
     setup_.receive.RcvCount = 0;
+    setup_.receive.ListBytes = 0;
     ListLines& lists = setup_.lists;
     switch (mode) {
         case RcvMode::OppHistory:
@@ -151,9 +146,25 @@ void Dispatcher::OpenList(RcvMode mode) {
         case RcvMode::Chat:
             lists.ChatText.clear();
             break;
-        default:
-            // The game-list, public-request and scoreboard records are not
-            // kept: no window shows them yet.
+        case RcvMode::OpenGames:
+            setup_.gameLists.OpenGamesData.assign(1, {});
+            break;
+        case RcvMode::ClosedGames:
+            setup_.gameLists.ClosedGamesData.assign(1, {});
+            break;
+        case RcvMode::RequestsFor:
+            setup_.gameLists.ReqsForData.assign(1, {});
+            break;
+        case RcvMode::RequestsBy:
+            setup_.gameLists.ReqsByData.assign(1, {});
+            break;
+        case RcvMode::PublicReqs:
+            setup_.gameLists.PublicReqsData.assign(1, {});
+            break;
+        case RcvMode::Scoreboard:
+            setup_.gameLists.ScoreboardData.assign(1, {});
+            break;
+        case RcvMode::None:
             break;
     }
 }
@@ -166,10 +177,36 @@ void Dispatcher::HandleListLine(const std::string& line) {
         EndList(mode);
         return;
     }
+    // A list may hold many records, but not without bound.
+    rs.ListBytes += line.size() + 1;
+    if (rs.ListBytes > kMaxListBytes) {
+        rs.RcvCount = Increment(rs.RcvCount);
+        return;
+    }
     ListLines& lists = setup_.lists;
+    lobby::GameLists& games = setup_.gameLists;
+    const std::int16_t at = rs.RcvCount;
     switch (rs.Mode) {
+        case RcvMode::OpenGames:
+            lobby::StoreRecord(games.OpenGamesData, at, lobby::ParseOpenGame(line, Now()));
+            break;
+        case RcvMode::ClosedGames:
+            lobby::StoreRecord(games.ClosedGamesData, at, lobby::ParseClosedGame(line, Now()));
+            break;
+        case RcvMode::RequestsFor:
+            lobby::StoreRecord(games.ReqsForData, at, lobby::ParseRequest(line));
+            break;
+        case RcvMode::RequestsBy:
+            lobby::StoreRecord(games.ReqsByData, at, lobby::ParseRequest(line));
+            break;
+        case RcvMode::PublicReqs:
+            lobby::StoreRecord(games.PublicReqsData, at, lobby::ParsePublicRequest(line));
+            break;
+        case RcvMode::Scoreboard:
+            lobby::StoreRecord(games.ScoreboardData, at, lobby::ParseScore(line));
+            break;
         case RcvMode::OppHistory:
-            StoreAt(lists.OppHistoryData, rs.RcvCount, line);
+            lobby::StoreRecord(lists.OppHistoryData, at, line);
             break;
         case RcvMode::GameTypes:
             if (setup_.counters.GameTypes.size() < kMaxLineBytes) {
@@ -177,14 +214,14 @@ void Dispatcher::HandleListLine(const std::string& line) {
             }
             break;
         case RcvMode::MoveLog:
-            StoreAt(lists.MoveLogLines, rs.RcvCount, line);
+            lobby::StoreRecord(lists.MoveLogLines, at, line);
             break;
         case RcvMode::Chat:
             if (lists.ChatText.size() + line.size() <= kMaxChatBytes) {
                 lists.ChatText += line + kCrLf;
             }
             return;  // the chat keeps no record count
-        default:
+        case RcvMode::None:
             break;
     }
     rs.RcvCount = Increment(rs.RcvCount);
@@ -199,7 +236,7 @@ void Dispatcher::EndList(RcvMode mode) {
     };
     switch (mode) {
         case RcvMode::RequestsBy:
-            update(views.gameList);
+            setup_.UpdateGameList();
             break;
         case RcvMode::Scoreboard:
             update(views.scoreboard);

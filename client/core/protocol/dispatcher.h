@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "client/core/protocol/controller.h"
+#include "client/platform/clock.h"
 
 namespace qc {
 class Setup;
@@ -17,6 +18,8 @@ namespace qc::protocol {
 inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
 // The chat list is text without a record count: cap it as well.
 inline constexpr std::size_t kMaxChatBytes = 4 * 1024 * 1024;
+// Records of one list beyond this many bytes are counted but not kept.
+inline constexpr std::size_t kMaxListBytes = 32 * 1024 * 1024;
 
 // The data-arrival handler: frames the server's datagrams into CR-ended
 // lines, receives multi-line lists and dispatches every server message.
@@ -46,6 +49,7 @@ class Dispatcher {
                       int settingsFocus);
     void HandleSlots(const std::string& line);
     void MessageBox(const std::string& text);
+    platform::CivilTime Now() const;
 
     Setup& setup_;
 };

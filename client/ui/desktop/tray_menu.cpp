@@ -12,6 +12,15 @@ TrayMenu::TrayMenu(Setup& setup, std::function<void()> exit) : setup_(setup) {
     connect_->setObjectName(QStringLiteral("MenuConnect"));
     QObject::connect(connect_, &QAction::triggered, this, [this] { setup_.Connect(); });
     menu_.addSeparator();
+    gameList_ = menu_.addAction(QStringLiteral("My Games and Requests"));
+    gameList_->setObjectName(QStringLiteral("MenuGameList"));
+    QObject::connect(gameList_, &QAction::triggered, this, [this] {
+        if (ListWindowView* w = setup_.views().gameList) {
+            w->Show();
+            setup_.Send("gamelist");
+        }
+    });
+    menu_.addSeparator();
     showFloater_ = menu_.addAction(QStringLiteral("Floating Indicator"));
     showFloater_->setObjectName(QStringLiteral("MenuShowFloater"));
     showFloater_->setCheckable(true);

@@ -23,6 +23,7 @@ class TrayMenu : public QObject, public TrayMenuView {
 
     QMenu* Menu() { return &menu_; }
     QAction* MenuConnect() { return connect_; }
+    QAction* MenuGameList() { return gameList_; }
     QAction* MenuShowFloater() { return showFloater_; }
     QAction* MenuExitChess() { return exit_; }
 
@@ -30,6 +31,7 @@ class TrayMenu : public QObject, public TrayMenuView {
     Setup& setup_;
     QMenu menu_;
     QAction* connect_;
+    QAction* gameList_;
     QAction* showFloater_;
     QAction* exit_;
 };

@@ -191,11 +191,13 @@ TEST(Update, SendsTheHeldCommandAndRefreshesShownWindows) {
 
 TEST(Lists, RecordsHeadersAndEndActions) {
     FakeController fc;
-    fakes::RecordingListWindow gameList, scoreboard, publicReqs, requestWin;
+    fakes::RecordingListWindow gameList, scoreboard, publicReqs;
+    fakes::RecordingRequestWindow requestWin;
     fakes::RecordingGameWindow gameWin;
-    for (auto* w : {&gameList, &scoreboard, &publicReqs, &requestWin}) {
+    for (auto* w : {&gameList, &scoreboard, &publicReqs}) {
         w->Show();
     }
+    requestWin.Show();
     gameWin.Show();
     auto& v = fc.setup->views();
     v.gameList = &gameList;
@@ -242,7 +244,7 @@ TEST(Lists, MessagesInsideAListAreRecords) {
 }
 
 TEST(Lists, AnUnfinishedListIsAbandonedAfterTwentySeconds) {
-    fakes::RecordingListWindow requestWin;
+    fakes::RecordingRequestWindow requestWin;
     FakeController fc;
     requestWin.Show();
     fc.setup->views().requestWin = &requestWin;

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/platform/clock.h"
+
+namespace qc::lobby {
+
+// A server time; empty when the field could not be read.
+using ServerTime = std::optional<platform::CivilTime>;
+
+struct OpenGameRec {
+    std::string ID;
+    std::string Opponent;
+    std::string GameType;
+    bool YourMove = false;
+    ServerTime MoveBy;
+};
+
+struct ClosedGameRec {
+    std::string ID;
+    std::string Opponent;
+    std::string GameType;
+    ServerTime Ended;
+    std::string Outcome;  // one lower-case character, or empty
+};
+
+// A game request: addressed to the user, made by the user, or public.
+struct RequestRec {
+    std::string ID;
+    std::string QVID;
+    std::string GameType;
+    std::string Colour;  // one lower-case character, or empty
+    std::int16_t TimeAmount = 0;
+    std::string TimeUnit;
+    bool GuestsAllowed = false;
+};
+
+struct ScoreRec {
+    std::int16_t Wins = 0;
+    std::int16_t Losses = 0;
+    std::int16_t Draws = 0;
+    std::string QVID;
+    std::string Version;
+};
+
+// The controller's copies of the server's lists. Each holds at least one
+// element; an empty key field in element 0 means the list is empty.
+struct GameLists {
+    std::vector<OpenGameRec> OpenGamesData{1};
+    std::vector<ClosedGameRec> ClosedGamesData{1};
+    std::vector<RequestRec> ReqsForData{1};
+    std::vector<RequestRec> ReqsByData{1};
+    std::vector<RequestRec> PublicReqsData{1};
+    std::vector<ScoreRec> ScoreboardData{1};
+};
+
+// Record parsers. A missing or unreadable field keeps the empty record's
+// value and the fields after it are read from whatever text remains.
+// `now` picks the century of two-digit years.
+OpenGameRec ParseOpenGame(std::string_view line, const platform::CivilTime& now);
+ClosedGameRec ParseClosedGame(std::string_view line, const platform::CivilTime& now);
+RequestRec ParseRequest(std::string_view line);
+RequestRec ParsePublicRequest(std::string_view line);
+ScoreRec ParseScore(std::string_view line);
+
+// Stores `rec` at `index`, growing the list by one when needed.
+template <typename Rec>
+void StoreRecord(std::vector<Rec>& list, std::int16_t index, Rec rec) {
+    if (index < 0) {
+        return;
+    }
+    const auto i = static_cast<std::size_t>(index);
+    if (list.size() <= i) {
+        list.resize(i + 1);
+    }
+    list[i] = std::move(rec);
+}
+
+// "10 minutes", "1 hour", "3 weeks": the unit code "n", "h", "d" or other.
+std::string MoveTimeText(std::int16_t amount, std::string_view unit);
+
+// A server time as the user wants to see it: shifted by the clock
+// difference when times are shown in local time.
+ServerTime DisplayTime(const ServerTime& t, std::int32_t timeDiff, bool myTime);
+
+// "White", "Black", "Win", "Loss", "Draw" or "-".
+std::string OutcomeText(std::string_view outcome);
+
+// True when `name` is the user's own QVID, letter case aside.
+bool IsSelf(std::string_view name, std::string_view qvid);
+
+}  // namespace qc::lobby

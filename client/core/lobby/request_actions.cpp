@@ -1,0 +1,121 @@
+#include "client/core/lobby/request_actions.h"
+
+#include <vector>
+
+#include "client/core/setup.h"
+
+namespace qc::lobby {
+
+namespace {
+
+template <typename Rec>
+const Rec* At(const std::vector<Rec>& list, int i) {
+    return i >= 0 && static_cast<std::size_t>(i) < list.size() ? &list[static_cast<std::size_t>(i)]
+                                                               : nullptr;
+}
+
+std::string OpponentName(const Setup& setup, int list, int x) {
+    const GameLists& g = setup.gameLists;
+    switch (list) {
+        case 0:
+            return At(g.OpenGamesData, x) ? At(g.OpenGamesData, x)->Opponent : "";
+        case 1:
+            return At(g.ClosedGamesData, x) ? At(g.ClosedGamesData, x)->Opponent : "";
+        case 2:
+            return At(g.ReqsForData, x) ? At(g.ReqsForData, x)->QVID : "";
+        default:
+            return At(g.ReqsByData, x) ? At(g.ReqsByData, x)->QVID : "";
+    }
+}
+
+void SendWithId(Setup& setup, const char* command, const std::string* id) {
+    if (id != nullptr) {
+        setup.Send(command + *id);
+    }
+}
+
+}  // namespace
+
+void AcceptReq(Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.ReqsForData, i);
+    SendWithId(setup, "accept ", r ? &r->ID : nullptr);
+}
+
+void DeclineReq(Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.ReqsForData, i);
+    SendWithId(setup, "cancel ", r ? &r->ID : nullptr);
+}
+
+void CancelReq(Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.ReqsByData, i);
+    SendWithId(setup, "cancel ", r ? &r->ID : nullptr);
+}
+
+void RemoveGame(Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.ClosedGamesData, i);
+    SendWithId(setup, "remove ", r ? &r->ID : nullptr);
+}
+
+void AcceptPublicReq(Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.PublicReqsData, i);
+    SendWithId(setup, "accept ", r ? &r->ID : nullptr);
+}
+
+bool IsPublicReq(const Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.ReqsByData, i);
+    return r != nullptr && r->QVID.empty();
+}
+
+bool IsMyPublicReq(const Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.PublicReqsData, i);
+    return r != nullptr && IsSelf(r->QVID, setup.login.QVID);
+}
+
+bool IsNoGuestsReq(const Setup& setup, int i) {
+    const auto* r = At(setup.gameLists.PublicReqsData, i);
+    return r != nullptr && !r->GuestsAllowed;
+}
+
+void OppStats(Setup& setup, int list, int x) {
+    setup.Site("stats.html?qvid=" + OpponentName(setup, list, x));
+}
+
+void OppHist(Setup& setup, int list, int x) {
+    setup.Site("history.html?qvid=" + OpponentName(setup, list, x));
+}
+
+void PublicReqStats(Setup& setup, int x) {
+    const auto* r = At(setup.gameLists.PublicReqsData, x);
+    setup.Site("stats.html?qvid=" + (r ? r->QVID : std::string()));
+}
+
+void PublicReqHist(Setup& setup, int x) {
+    const auto* r = At(setup.gameLists.PublicReqsData, x);
+    setup.Site("history.html?qvid=" + (r ? r->QVID : std::string()));
+}
+
+void BoardStats(Setup& setup, int x) {
+    const auto* r = At(setup.gameLists.ScoreboardData, x);
+    setup.Site("stats.html?qvid=" + (r ? r->QVID : std::string()));
+}
+
+void BoardHist(Setup& setup, int x) {
+    const auto* r = At(setup.gameLists.ScoreboardData, x);
+    setup.Site("history.html?qvid=" + (r ? r->QVID : std::string()));
+}
+
+void BoardReq(Setup& setup, int x) {
+    RequestWindowView* window = setup.views().requestWin;
+    if (window != nullptr) {
+        window->Show();
+    }
+    setup.Send("requestwin");
+    // The answer to "requestwin" refills the box's list but keeps its text,
+    // so the name stays whichever comes first.
+    const auto* r = At(setup.gameLists.ScoreboardData, x);
+    if (window != nullptr && r != nullptr) {
+        window->SetOpponent(r->QVID);
+    }
+}
+
+}  // namespace qc::lobby
