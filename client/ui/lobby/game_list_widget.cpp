@@ -118,8 +118,7 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
     bottom->addWidget(MakeButton("RefreshBut", tr("Re&fresh"), bind(&L::RefreshButton)));
     root->addLayout(bottom);
 
-    clockTimer_.setInterval(100);
-    connect(&clockTimer_, &QTimer::timeout, this, &GameListWidget::Tick);
+    clockTimer_ = setup_.platform().timers.CreateTimer(100, [this] { Tick(); });
 }
 
 QPushButton* GameListWidget::MakeButton(const QString& name, const QString& caption,
@@ -179,7 +178,7 @@ void GameListWidget::Show() {
         loaded_ = true;
         logic_.Load();
         move(Pixels(logic_.LoadX()), Pixels(logic_.LoadY()));
-        clockTimer_.start();
+        clockTimer_->SetEnabled(true);
         Tick();
         Render();
     }
@@ -194,7 +193,7 @@ void GameListWidget::Unload() {
     }
     logic_.Unload(x() * qt::kTwipsPerPixel, y() * qt::kTwipsPerPixel);
     loaded_ = false;
-    clockTimer_.stop();
+    clockTimer_->SetEnabled(false);
     hide();
 }
 

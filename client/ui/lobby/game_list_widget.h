@@ -4,12 +4,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "client/core/lobby/game_list_window.h"
 #include "client/core/window_views.h"
+#include "client/platform/timer.h"
 
 namespace qc {
 class Setup;
@@ -56,7 +57,7 @@ class GameListWidget : public QWidget, public ListWindowView {
     std::array<QTableWidget*, 4> grids_{};
     QLabel* slots_ = nullptr;
     QLineEdit* clock_ = nullptr;
-    QTimer clockTimer_;
+    std::unique_ptr<platform::Timer> clockTimer_;
     bool loaded_ = false;
     bool rendering_ = false;
 };

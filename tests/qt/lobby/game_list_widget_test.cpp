@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include "client/ui/lobby/game_list_widget.h"
+#include "tests/fakes/controller_fixture.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qc::ui {
+namespace {
+
+using lobby::kByGrid;
+using lobby::kForGrid;
+using lobby::kOpenGrid;
+
+// A shown game list window over the fake controller, with lists received.
+struct Fixture {
+    fakes::FakeController fc;
+    std::unique_ptr<GameListWidget> w;
+
+    explicit Fixture(const std::string& update = "update:1,3,5,1,09Dec26120000\r") {
+        w = std::make_unique<GameListWidget>(*fc.setup);
+        fc.setup->views().gameList = w.get();
+        w->Show();
+        fc.LoginAsGuest(update);
+        Lists(5);
+    }
+    void Lists(int openGames) {
+        std::string lines = "opengames:\r";
+        for (int i = 0; i < openGames; ++i) {
+            lines += std::to_string(10 + i) + ",bob,,1,05Dec26153012\r";
+        }
+        fc.socket.Receive(lines + ".\rclosedgames:\r21,guest42,,04Dec26120000,2\r.\r" +
+                          "requestsfor:\r77,erin,,b,10,n\r.\r" +
+                          "requestsby:\r78,,,w,2,ww\r79,frank,,w,1,d\r.\r");
+    }
+    QTableWidget* Grid(lobby::GridId id) { return w->Grid(id); }
+    void Click(lobby::GridId id, int row, int col) {
+        QTableWidget* t = Grid(id);
+        const QRect r = t->visualItemRect(t->item(row, col));
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    bool Enabled(const char* name) { return w->Button(QString::fromLatin1(name))->isEnabled(); }
+    QColor Background(lobby::GridId id, int row, int col) {
+        return Grid(id)->item(row, col)->background().color();
+    }
+};
+
+TEST(GameListWidget, ShowsTheListsInDarkGridsWithTheHeaders) {
+    Fixture f;
+    QTableWidget* open = f.Grid(kOpenGrid);
+    ASSERT_EQ(open->rowCount(), 5);
+    EXPECT_EQ(open->horizontalHeaderItem(4)->text(), QStringLiteral("Move must be made by"));
+    EXPECT_EQ(open->columnWidth(0), 49);  // 735 twips
+    EXPECT_EQ(open->item(0, 3)->text(), QStringLiteral("YES"));
+    EXPECT_EQ(open->item(0, 0)->foreground().color(), QColor(0, 153, 255));
+    EXPECT_EQ(f.Background(kOpenGrid, 0, 0), QColor(Qt::black));
+    EXPECT_EQ(f.Grid(lobby::kClosedGrid)->item(0, 1)->text(), QStringLiteral("Local Game"));
+    EXPECT_EQ(f.Grid(lobby::kClosedGrid)->item(0, 4)->text(), QStringLiteral("Black"));
+    EXPECT_EQ(f.w->SlotsLab()->text(), QStringLiteral("Using 3/5 game slots"));
+    EXPECT_FALSE(f.Enabled("View0"));
+    EXPECT_FALSE(f.Enabled("Accept"));
+    // Windows that do not exist yet cannot be opened.
+    EXPECT_FALSE(f.Enabled("PublicReqsBut"));
+    EXPECT_TRUE(f.Enabled("KnightBut"));
+}
+
+TEST(GameListWidget, AClickSelectsAndARefreshThatShortensTheListClamps) {
+    Fixture f;
+    f.Click(kOpenGrid, 4, 1);
+    EXPECT_EQ(f.Background(kOpenGrid, 4, 0), GameListWidget::kHighlight);
+    EXPECT_EQ(f.Background(kOpenGrid, 3, 0), QColor(Qt::black));
+    EXPECT_TRUE(f.Enabled("View0"));
+    EXPECT_TRUE(f.Enabled("OppStats0"));
+
+    f.Lists(3);
+    ASSERT_EQ(f.Grid(kOpenGrid)->rowCount(), 3);
+    EXPECT_EQ(f.Background(kOpenGrid, 2, 4), GameListWidget::kHighlight);
+    // The ended games had no selection and still have none.
+    EXPECT_EQ(f.Background(lobby::kClosedGrid, 0, 0), QColor(Qt::black));
+    EXPECT_FALSE(f.Enabled("Remove"));
+
+    f.fc.TakeSent();
+    QTest::mouseClick(f.w->Button(QStringLiteral("View0")), Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 game 12\r"});
+}
+
+TEST(GameListWidget, AcceptFollowsTheFreeSlots) {
+    Fixture full("update:1,5,5,0,09Dec26120000\r");
+    full.Click(kForGrid, 0, 0);
+    EXPECT_FALSE(full.Enabled("Accept"));
+    EXPECT_TRUE(full.Enabled("Decline"));
+
+    Fixture free("update:1,4,5,0,09Dec26120000\r");
+    free.Click(kForGrid, 0, 0);
+    EXPECT_TRUE(free.Enabled("Accept"));
+    free.fc.TakeSent();
+    QTest::mouseClick(free.w->Button(QStringLiteral("Accept")), Qt::LeftButton);
+    EXPECT_EQ(free.fc.TakeSent(), std::vector<std::string>{"guest42 accept 77\r"});
+}
+
+TEST(GameListWidget, PublicOwnRequestDisablesTheOpponentButtons) {
+    Fixture f;
+    f.Click(kByGrid, 0, 0);
+    EXPECT_TRUE(f.Enabled("Cancel"));
+    EXPECT_FALSE(f.Enabled("OppStats3"));
+    EXPECT_FALSE(f.Enabled("OppHist3"));
+    f.Click(kByGrid, 1, 0);
+    EXPECT_TRUE(f.Enabled("OppStats3"));
+    EXPECT_TRUE(f.Enabled("OppHist3"));
+}
+
+TEST(GameListWidget, CaptionFollowsTheConnection) {
+    fakes::FakeController fc;
+    fc.setup->login.PingTime = 60;
+    GameListWidget w(*fc.setup);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Disconnected"));
+    w.Show();
+    fc.timers.Advance(100);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Disconnected"));
+    fc.setup->login.PingTime = 3;
+    fc.timers.Advance(100);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Connecting"));
+    EXPECT_FALSE(w.Clock()->text().isEmpty());
+}
+
+TEST(GameListWidget, PositionIsSavedOnCloseUnlessAtTheOrigin) {
+    fakes::FakeController fc;
+    fc.setup->prefs.GameListX = 1500;
+    fc.setup->prefs.GameListY = 750;
+    GameListWidget w(*fc.setup);
+    w.Show();
+    EXPECT_EQ(w.pos(), QPoint(100, 50));
+    w.move(0, 0);
+    w.close();
+    EXPECT_FALSE(w.IsLoaded());
+    EXPECT_EQ(fc.setup->prefs.GameListX, 1500);
+    EXPECT_EQ(fc.setup->prefs.GameListY, 750);
+    w.Show();
+    w.move(200, 120);
+    w.close();
+    EXPECT_EQ(fc.setup->prefs.GameListX, 3000);
+    EXPECT_EQ(fc.setup->prefs.GameListY, 1800);
+}
+
+}  // namespace
+}  // namespace qc::ui
