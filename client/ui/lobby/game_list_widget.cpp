@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "client/core/setup.h"
@@ -49,6 +50,7 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
         QStringLiteral("QWidget#GameList, QLabel { background: black; color: rgb(0,153,255); }"
                        "QTableWidget { background: rgb(32,32,32); color: rgb(0,153,255);"
                        "  gridline-color: rgb(192,192,192); }"
+                       "QHeaderView { background: rgb(32,32,32); }"
                        "QHeaderView::section { background: rgb(48,48,48); color: rgb(0,153,255);"
                        "  border: 1px solid rgb(192,192,192); }"
                        "QLineEdit { background: black; color: rgb(0,153,255); border: none; }"));
@@ -109,6 +111,8 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
     clock_->setObjectName(QStringLiteral("Clock"));
     clock_->setReadOnly(true);
     clock_->setFocusPolicy(Qt::NoFocus);
+    clock_->setMinimumWidth(
+        clock_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00 PM")) + 12);
     bottom->addWidget(clock_);
     slots_ = new QLabel(QString::fromLatin1(logic_.SlotsText().c_str()), this);
     slots_->setObjectName(QStringLiteral("SlotsLab"));
@@ -145,11 +149,20 @@ QTableWidget* GameListWidget::MakeGrid(lobby::GridId id) {
         width += Pixels(g.widths[static_cast<std::size_t>(c)]);
     }
     t->setHorizontalHeaderLabels(headers);
+    // The design widths suit a small font: never cut a header short.
+    width = 2;
+    for (int c = 0; c < g.Visible(); ++c) {
+        const int needed = t->horizontalHeader()->sectionSizeHint(c) + 8;
+        t->setColumnWidth(c, std::max(t->columnWidth(c), needed));
+        width += t->columnWidth(c);
+    }
     t->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     t->verticalHeader()->hide();
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionMode(QAbstractItemView::NoSelection);
     t->setItemDelegate(new NoFocusDelegate(t));
+    t->setWordWrap(false);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->setMinimumWidth(width + 20);
     t->setMinimumHeight(Pixels(id == lobby::kOpenGrid || id == lobby::kForGrid ? 2775 : 1575));
     connect(t, &QTableWidget::currentCellChanged, this, [this, id](int row, int col, int, int) {
@@ -237,6 +250,14 @@ void GameListWidget::RenderGrid(lobby::GridId id) {
                 qt::FromWire(g.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
             item->setForeground(kText);
             item->setBackground(lit ? kHighlight : QColor(Qt::black));
+        }
+    }
+    // Widen a column whose texts do not fit; never narrow it below its design width.
+    for (int c = 0; c < g.Visible(); ++c) {
+        const int design = Pixels(g.widths[static_cast<std::size_t>(c)]);
+        t->resizeColumnToContents(c);
+        if (t->columnWidth(c) < design) {
+            t->setColumnWidth(c, design);
         }
     }
 }
