@@ -28,37 +28,40 @@ std::string OpponentName(const Setup& setup, int list, int x) {
     }
 }
 
-void SendWithId(Setup& setup, const char* command, const std::string* id) {
-    if (id != nullptr) {
-        setup.Send(command + *id);
+template <typename Rec>
+void SendWithId(Setup& setup, const char* command, const std::vector<Rec>& list, int i) {
+    if (const Rec* r = At(list, i)) {
+        setup.Send(command + r->ID);
     }
+}
+
+// A player's page on the web site; the name goes in exactly as stored.
+template <typename Rec>
+void PlayerPage(Setup& setup, const char* page, const std::vector<Rec>& list, int x) {
+    const Rec* r = At(list, x);
+    setup.Site(std::string(page) + "?qvid=" + (r ? r->QVID : std::string()));
 }
 
 }  // namespace
 
 void AcceptReq(Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.ReqsForData, i);
-    SendWithId(setup, "accept ", r ? &r->ID : nullptr);
+    SendWithId(setup, "accept ", setup.gameLists.ReqsForData, i);
 }
 
 void DeclineReq(Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.ReqsForData, i);
-    SendWithId(setup, "cancel ", r ? &r->ID : nullptr);
+    SendWithId(setup, "cancel ", setup.gameLists.ReqsForData, i);
 }
 
 void CancelReq(Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.ReqsByData, i);
-    SendWithId(setup, "cancel ", r ? &r->ID : nullptr);
+    SendWithId(setup, "cancel ", setup.gameLists.ReqsByData, i);
 }
 
 void RemoveGame(Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.ClosedGamesData, i);
-    SendWithId(setup, "remove ", r ? &r->ID : nullptr);
+    SendWithId(setup, "remove ", setup.gameLists.ClosedGamesData, i);
 }
 
 void AcceptPublicReq(Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.PublicReqsData, i);
-    SendWithId(setup, "accept ", r ? &r->ID : nullptr);
+    SendWithId(setup, "accept ", setup.gameLists.PublicReqsData, i);
 }
 
 bool IsPublicReq(const Setup& setup, int i) {
@@ -85,23 +88,19 @@ void OppHist(Setup& setup, int list, int x) {
 }
 
 void PublicReqStats(Setup& setup, int x) {
-    const auto* r = At(setup.gameLists.PublicReqsData, x);
-    setup.Site("stats.html?qvid=" + (r ? r->QVID : std::string()));
+    PlayerPage(setup, "stats.html", setup.gameLists.PublicReqsData, x);
 }
 
 void PublicReqHist(Setup& setup, int x) {
-    const auto* r = At(setup.gameLists.PublicReqsData, x);
-    setup.Site("history.html?qvid=" + (r ? r->QVID : std::string()));
+    PlayerPage(setup, "history.html", setup.gameLists.PublicReqsData, x);
 }
 
 void BoardStats(Setup& setup, int x) {
-    const auto* r = At(setup.gameLists.ScoreboardData, x);
-    setup.Site("stats.html?qvid=" + (r ? r->QVID : std::string()));
+    PlayerPage(setup, "stats.html", setup.gameLists.ScoreboardData, x);
 }
 
 void BoardHist(Setup& setup, int x) {
-    const auto* r = At(setup.gameLists.ScoreboardData, x);
-    setup.Site("history.html?qvid=" + (r ? r->QVID : std::string()));
+    PlayerPage(setup, "history.html", setup.gameLists.ScoreboardData, x);
 }
 
 void BoardReq(Setup& setup, int x) {
