@@ -1,4 +1,5 @@
 #include "client/core/setup.h"
+#include "client/core/protocol/commands.h"
 
 #include "client/core/desktop/web_pages.h"
 
@@ -31,6 +32,24 @@ Setup::~Setup() {
 void Setup::ResetLists() {
     lists = protocol::ListLines{};
     gameLists = lobby::GameLists{};
+}
+
+void Setup::SendCommand(const std::string& command) {
+    switch (protocol::SendRuleFor(command)) {
+        case protocol::SendRule::NoStateCheck:
+            Send(command, true);
+            break;
+        case protocol::SendRule::HeldUntilLogin:
+            if (login.State < 1) {
+                login.OnConnect = command;
+            } else {
+                Send(command);
+            }
+            break;
+        case protocol::SendRule::StateChecked:
+            Send(command);
+            break;
+    }
 }
 
 void Setup::Site(const std::string& page) {
@@ -72,10 +91,10 @@ void Setup::ViewGame(const std::string& requested) {
         views_.gameWin->Show();
     }
     if (views_.gameList == nullptr || !views_.gameList->IsShown()) {
-        Send("opengames");
+        Send(protocol::cmd::OpenGames());
     }
     game.GameID = id;
-    Send("game " + id);
+    Send(protocol::cmd::Game(id));
 }
 
 void Setup::UpdateGameList() {

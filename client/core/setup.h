@@ -82,6 +82,10 @@ class Setup {
     void Send(const std::string& msg, bool noStateCheck = false) {
         session_.Send(msg, noStateCheck);
     }
+    // Sends a composed command by its rule: most need the login, the
+    // account commands go out at any time, and the settings command waits
+    // for the next login instead of being lost.
+    void SendCommand(const std::string& command);
     void Connect() { session_.Connect(); }
     void Disconnect(const std::string& tooltip) { session_.Disconnect(tooltip); }
     // The server's datagrams arrive here.

@@ -22,16 +22,24 @@ constexpr std::array<std::uint32_t, 8> kInitialHash = {
     0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
 };
 
-constexpr std::uint32_t Rotr(std::uint32_t x, unsigned n) { return (x >> n) | (x << (32 - n)); }
+constexpr std::uint32_t Rotr(std::uint32_t x, unsigned n) {
+    return (x >> n) | (x << (32 - n));
+}
 constexpr std::uint32_t Ch(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return (x & y) ^ (~x & z);
 }
 constexpr std::uint32_t Maj(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return ((y ^ z) & x) ^ (y & z);
 }
-constexpr std::uint32_t BigSigma0(std::uint32_t x) { return Rotr(x, 2) ^ Rotr(x, 13) ^ Rotr(x, 22); }
-constexpr std::uint32_t BigSigma1(std::uint32_t x) { return Rotr(x, 6) ^ Rotr(x, 11) ^ Rotr(x, 25); }
-constexpr std::uint32_t SmallSigma0(std::uint32_t x) { return Rotr(x, 7) ^ Rotr(x, 18) ^ (x >> 3); }
+constexpr std::uint32_t BigSigma0(std::uint32_t x) {
+    return Rotr(x, 2) ^ Rotr(x, 13) ^ Rotr(x, 22);
+}
+constexpr std::uint32_t BigSigma1(std::uint32_t x) {
+    return Rotr(x, 6) ^ Rotr(x, 11) ^ Rotr(x, 25);
+}
+constexpr std::uint32_t SmallSigma0(std::uint32_t x) {
+    return Rotr(x, 7) ^ Rotr(x, 18) ^ (x >> 3);
+}
 constexpr std::uint32_t SmallSigma1(std::uint32_t x) {
     return Rotr(x, 17) ^ Rotr(x, 19) ^ (x >> 10);
 }
@@ -43,7 +51,8 @@ std::vector<std::uint32_t> MessageToWords(const std::vector<std::uint8_t>& bytes
     const std::size_t wordCount = static_cast<std::size_t>(((n + 8) / 64 + 1) * 16);
     std::vector<std::uint32_t> words(wordCount, 0);
     auto put = [&](std::uint64_t i, std::uint8_t b) {
-        words[static_cast<std::size_t>(i / 4)] |= static_cast<std::uint32_t>(b) << ((3 - i % 4) * 8);
+        words[static_cast<std::size_t>(i / 4)] |= static_cast<std::uint32_t>(b)
+                                                  << ((3 - i % 4) * 8);
     };
     for (std::uint64_t i = 0; i < n; ++i) {
         put(i, bytes[static_cast<std::size_t>(i)]);

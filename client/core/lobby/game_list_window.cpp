@@ -1,4 +1,5 @@
 #include "client/core/lobby/game_list_window.h"
+#include "client/core/protocol/commands.h"
 
 #include <cmath>
 
@@ -244,14 +245,14 @@ void GameListWindow::Cancel() {
 void GameListWindow::PublicReqs() {
     if (auto* w = setup_.views().publicReqs) {
         w->Show();
-        setup_.Send("publicreqs");
+        setup_.Send(protocol::cmd::PublicReqs());
     }
 }
 
 void GameListWindow::Request() {
     if (auto* w = setup_.views().requestWin) {
         w->Show();
-        setup_.Send("requestwin");
+        setup_.Send(protocol::cmd::RequestWin());
     }
 }
 
@@ -281,7 +282,7 @@ void GameListWindow::MyHist() {
 void GameListWindow::Scoreboard() {
     if (auto* w = setup_.views().scoreboard) {
         w->Show();
-        setup_.Send("scoreboard");
+        setup_.Send(protocol::cmd::Scoreboard());
     }
 }
 
@@ -298,7 +299,7 @@ void GameListWindow::Settings() {
     const bool wasShown = w->IsShown();
     w->Show();
     if (!wasShown) {
-        setup_.Send("getsettings");
+        setup_.Send(protocol::cmd::GetSettings());
     }
 }
 

@@ -1,4 +1,5 @@
 #include "client/core/lobby/request_actions.h"
+#include "client/core/protocol/commands.h"
 
 #include <vector>
 
@@ -29,9 +30,10 @@ std::string OpponentName(const Setup& setup, int list, int x) {
 }
 
 template <typename Rec>
-void SendWithId(Setup& setup, const char* command, const std::vector<Rec>& list, int i) {
+void SendWithId(Setup& setup, std::string (*command)(std::string_view),
+                const std::vector<Rec>& list, int i) {
     if (const Rec* r = At(list, i)) {
-        setup.Send(command + r->ID);
+        setup.Send(command(r->ID));
     }
 }
 
@@ -45,23 +47,23 @@ void PlayerPage(Setup& setup, const char* page, const std::vector<Rec>& list, in
 }  // namespace
 
 void AcceptReq(Setup& setup, int i) {
-    SendWithId(setup, "accept ", setup.gameLists.ReqsForData, i);
+    SendWithId(setup, protocol::cmd::Accept, setup.gameLists.ReqsForData, i);
 }
 
 void DeclineReq(Setup& setup, int i) {
-    SendWithId(setup, "cancel ", setup.gameLists.ReqsForData, i);
+    SendWithId(setup, protocol::cmd::Cancel, setup.gameLists.ReqsForData, i);
 }
 
 void CancelReq(Setup& setup, int i) {
-    SendWithId(setup, "cancel ", setup.gameLists.ReqsByData, i);
+    SendWithId(setup, protocol::cmd::Cancel, setup.gameLists.ReqsByData, i);
 }
 
 void RemoveGame(Setup& setup, int i) {
-    SendWithId(setup, "remove ", setup.gameLists.ClosedGamesData, i);
+    SendWithId(setup, protocol::cmd::Remove, setup.gameLists.ClosedGamesData, i);
 }
 
 void AcceptPublicReq(Setup& setup, int i) {
-    SendWithId(setup, "accept ", setup.gameLists.PublicReqsData, i);
+    SendWithId(setup, protocol::cmd::Accept, setup.gameLists.PublicReqsData, i);
 }
 
 bool IsPublicReq(const Setup& setup, int i) {
@@ -108,7 +110,7 @@ void BoardReq(Setup& setup, int x) {
     if (window != nullptr) {
         window->Show();
     }
-    setup.Send("requestwin");
+    setup.Send(protocol::cmd::RequestWin());
     // The answer to "requestwin" refills the box's list but keeps its text,
     // so the name stays whichever comes first.
     const auto* r = At(setup.gameLists.ScoreboardData, x);

@@ -8,7 +8,6 @@
 // one of each; the subsystems read and write them through Setup.
 namespace qc::protocol {
 
-inline constexpr const char* kClientVersion = "v1.20";
 inline constexpr const char* kCrLf = "\r\n";
 
 // Tray states.

@@ -1,4 +1,5 @@
 #include "client/core/protocol/dispatcher.h"
+#include "client/core/protocol/commands.h"
 
 #include <cmath>
 #include <limits>
@@ -302,7 +303,7 @@ bool Dispatcher::HandleMessage(const std::string& line) {
     } else if (IsListHeader(lower, listMode)) {
         OpenList(listMode);
     } else if (lower == "ping") {
-        setup_.Send("pong");
+        setup_.Send(cmd::Pong());
     }
     // Everything else ("board: ", "game: ", "canmove: ", "settings: ",
     // account replies and unknown lines) is not acted on here.
@@ -399,7 +400,7 @@ void Dispatcher::HandleUpdate(const std::string& line) {
     const bool gameListShown = views.gameList != nullptr && views.gameList->IsShown();
     if (views.gameList != nullptr) {
         if (gameListShown) {
-            setup_.Send("gamelist");
+            setup_.Send(cmd::GameList());
         } else if (views.gameList->IsLoaded()) {
             views.gameList->Unload();
         }
@@ -407,9 +408,9 @@ void Dispatcher::HandleUpdate(const std::string& line) {
     if (views.gameWin != nullptr) {
         if (views.gameWin->IsShown()) {
             if (!gameListShown) {
-                setup_.Send("opengames");
+                setup_.Send(cmd::OpenGames());
             }
-            setup_.Send("game " + setup_.game.GameID);
+            setup_.Send(cmd::Game(setup_.game.GameID));
         } else if (views.gameWin->IsLoaded()) {
             views.gameWin->Unload();
         }

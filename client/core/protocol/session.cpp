@@ -1,4 +1,5 @@
 #include "client/core/protocol/session.h"
+#include "client/core/protocol/commands.h"
 
 #include "client/core/setup.h"
 #include "client/core/text.h"
@@ -49,7 +50,7 @@ void Session::Connect() {
         return;
     }
     if (login.State != kStateOffline) {
-        if (!SendLine("update", false)) {
+        if (!SendLine(cmd::Update(), false)) {
             FailAndRetry("Connection error");
             return;
         }
@@ -63,7 +64,7 @@ void Session::Connect() {
             return;
         }
         setup_.platform().eventLoop.ProcessPendingEvents();
-        if (!SendLine(std::string("connect ") + kClientVersion + " " + login.PWHash, true)) {
+        if (!SendLine(cmd::Login(login.PWHash), true)) {
             FailAndRetry("Connection error");
             return;
         }

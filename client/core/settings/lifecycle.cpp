@@ -1,4 +1,5 @@
 #include "client/core/settings/lifecycle.h"
+#include "client/core/protocol/commands.h"
 
 #include "client/core/setup.h"
 
@@ -32,7 +33,7 @@ void StartUp(Setup& setup, const StartupEnvironment& env) {
 }
 
 void Shutdown(Setup& setup) {
-    setup.Send("disconnect");
+    setup.Send(protocol::cmd::Disconnect());
     // Each window stores its position as it unloads, before the save below.
     Views& views = setup.views();
     if (views.floater != nullptr) {

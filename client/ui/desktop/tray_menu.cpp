@@ -1,4 +1,5 @@
 #include "client/ui/desktop/tray_menu.h"
+#include "client/core/protocol/commands.h"
 
 #include <QCursor>
 
@@ -17,7 +18,7 @@ TrayMenu::TrayMenu(Setup& setup, std::function<void()> exit) : setup_(setup) {
     QObject::connect(gameList_, &QAction::triggered, this, [this] {
         if (ListWindowView* w = setup_.views().gameList) {
             w->Show();
-            setup_.Send("gamelist");
+            setup_.Send(protocol::cmd::GameList());
         }
     });
     menu_.addSeparator();

@@ -212,3 +212,30 @@ TEST(TrayClicks, RightReleasePopsUpTheMenuWithTheFloaterCheck) {
 
 }  // namespace
 }  // namespace qc
+
+namespace qc {
+namespace {
+
+TEST(SendCommand, RulesWhileNotLoggedInAndLoggedIn) {
+    fakes::FakeController fc;
+    fc.setup->login.QVID = "alice";
+    fc.setup->SendCommand("gamelist");
+    fc.setup->SendCommand("settings 1,1,1,0,0,0,0");
+    fc.setup->SendCommand("createqvid bob,b@example.com,B,B,");
+    fc.setup->SendCommand("changepw alice d1 901902903");
+    EXPECT_EQ(fc.TakeSent(), (std::vector<std::string>{"alice createqvid bob,b@example.com,B,B,\r",
+                                                       "alice changepw alice d1 901902903\r"}));
+    EXPECT_EQ(fc.setup->login.OnConnect, "settings 1,1,1,0,0,0,0");
+
+    fc.setup->login.QVID.clear();
+    fc.LoginAsGuest();
+    EXPECT_EQ(fc.TakeSent(), (std::vector<std::string>{"guest connect v1.20 *\r",
+                                                       "guest42 settings 1,1,1,0,0,0,0\r"}));
+    fc.setup->SendCommand("settings 0,0,0,0,0,0,0");
+    fc.setup->SendCommand("gamelist");
+    EXPECT_EQ(fc.TakeSent(),
+              (std::vector<std::string>{"guest42 settings 0,0,0,0,0,0,0\r", "guest42 gamelist\r"}));
+}
+
+}  // namespace
+}  // namespace qc
