@@ -154,7 +154,5 @@ int main(int argc, char** argv) {
 #endif
     env.trayAvailable = tray.Available();
     qc::settings::StartUp(*setup, env);
-    const int status = app.exec();
-    setup.reset();
-    return status;
+    return app.exec();
 }
