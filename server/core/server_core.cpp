@@ -62,14 +62,11 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
     if (lines.size() > kMaxLinesPerDatagram) {
         lines.resize(kMaxLinesPerDatagram);
     }
-    bool followUp = false;
     for (std::string_view line : lines) {
-        if (line.size() <= kMaxLine) {
-            followUp |= HandleLine(from, line, now, out);
+        // The bot answers a move at once, before the sender's next line.
+        if (line.size() <= kMaxLine && HandleLine(from, line, now, out)) {
+            games_.RunDue(now, out);
         }
-    }
-    if (followUp) {
-        games_.RunDue(now, out);
     }
     return out;
 }
