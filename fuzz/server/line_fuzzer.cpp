@@ -7,12 +7,14 @@
 // of inputs before it is replaced. Input: datagrams separated by the two bytes FF FF; the first
 // byte of each picks the sender (low two bits) and how far the clock moves (the rest).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
 #include "client/core/account/password.h"
+#include "client/core/game/game_messages.h"
 #include "server/core/accounts.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
@@ -21,11 +23,32 @@ namespace {
 
 using namespace qc::server;
 
+const qc::platform::CivilTime kClientNow{2026, 12, 10, 0, 0, 0};
+
+// The client's readers of the game messages take whatever arrives.
+void ReadAsClient(std::string_view line) {
+    qc::game::GameFields fields;
+    qc::game::ReadGameLine(line, fields, kClientNow);
+    const std::string board = qc::game::ReadBoardLine(line);
+    qc::game::BoardCells(board, "w");
+    qc::game::BoardCells(board, "b");
+    const std::string canMove = qc::game::ReadCanMoveLine(line);
+    qc::game::CanMovePromotes(canMove, "e8");
+}
+
 void CheckLines(const std::vector<Outgoing>& out) {
     for (const Outgoing& o : out) {
         // A CR or LF inside a line would let one reply forge another.
         if (o.text.find('\r') != std::string::npos || o.text.find('\n') != std::string::npos) {
             __builtin_trap();
+        }
+        // The client takes the game line's fields by position: exactly 18.
+        if (o.text.rfind("game: ", 0) == 0 && std::count(o.text.begin(), o.text.end(), ',') != 17) {
+            __builtin_trap();
+        }
+        if (o.text.rfind("game: ", 0) == 0 || o.text.rfind("board: ", 0) == 0 ||
+            o.text.rfind("canmove: ", 0) == 0) {
+            ReadAsClient(o.text);
         }
     }
 }
@@ -89,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             now += std::chrono::seconds(step * step * 5);
             CheckLines(core.Tick(now));
         }
+        ReadAsClient(chunk);
         CheckLines(core.HandleDatagram(from, chunk, now));
     }
     return 0;

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -589,6 +590,59 @@ TEST(GamePersistenceTest, ARestartedServerContinuesEveryGame) {
                 ElementsAre("chat:", "alice: see you tomorrow", "."));
     auto lines = send(core, kBob, "bob acceptdraw 1");
     EXPECT_EQ(Fields(Line(lines, "game: "))[5], "agreed draw");
+    removeFiles();
+}
+
+TEST(GameStoreTest, OlderDatabasesGainTheGameColumns) {
+    const std::string path =
+        ::testing::TempDir() + "/qc-games-old-" + std::to_string(getpid()) + ".db";
+    auto removeFiles = [&] {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::remove((path + suffix).c_str());
+        }
+    };
+    removeFiles();
+    {
+        // The games table as the server first stored it, with a game in it.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        const char* sql =
+            "CREATE TABLE accounts(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL "
+            "UNIQUE COLLATE NOCASE, kind INTEGER NOT NULL, digest TEXT NOT NULL, email TEXT "
+            "COLLATE NOCASE, first_name TEXT NOT NULL DEFAULT '', last_name TEXT NOT NULL "
+            "DEFAULT '', referrer TEXT NOT NULL DEFAULT '', slots INTEGER NOT NULL, show_last1 "
+            "INTEGER NOT NULL DEFAULT 1, show_last2 INTEGER NOT NULL DEFAULT 1, show_poss INTEGER "
+            "NOT NULL DEFAULT 1, email_link INTEGER NOT NULL DEFAULT 0, text_link INTEGER NOT "
+            "NULL DEFAULT 0, email_me_on_req INTEGER NOT NULL DEFAULT 0, text_me_on_req INTEGER "
+            "NOT NULL DEFAULT 0, texts_free INTEGER NOT NULL DEFAULT 0, texts_purchased INTEGER "
+            "NOT NULL DEFAULT 0, version TEXT NOT NULL DEFAULT '', created INTEGER NOT NULL, "
+            "last_seen INTEGER NOT NULL);"
+            "CREATE TABLE games(id INTEGER PRIMARY KEY AUTOINCREMENT, white_id INTEGER NOT NULL, "
+            "black_id INTEGER NOT NULL, game_type TEXT NOT NULL, amount INTEGER NOT NULL, unit "
+            "TEXT NOT NULL, created INTEGER NOT NULL, move_by INTEGER NOT NULL, to_move TEXT NOT "
+            "NULL DEFAULT 'w', ended INTEGER NOT NULL DEFAULT 0, result TEXT NOT NULL DEFAULT "
+            "'', ended_at INTEGER NOT NULL DEFAULT 0, white_removed INTEGER NOT NULL DEFAULT 0, "
+            "black_removed INTEGER NOT NULL DEFAULT 0);"
+            "INSERT INTO accounts(name, kind, digest, slots, created, last_seen) "
+            "VALUES('alice', 0, '', 5, 0, 0), ('bob', 0, '', 5, 0, 0);"
+            "INSERT INTO games(white_id, black_id, game_type, amount, unit, created, move_by) "
+            "VALUES(1, 2, 'Chess960', 1, 'd', 0, 86400);";
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    {
+        Store store(path);
+        Store::Transaction tx(store);
+        std::optional<LiveGame> game = LoadGame(store, 1);
+        ASSERT_TRUE(game);
+        EXPECT_EQ(game->record.whiteName, "alice");
+        EXPECT_TRUE(game->moves.empty());
+        // The Chess960 game was given a start position, and keeps it.
+        EXPECT_TRUE(game->position.chess960());
+        EXPECT_FALSE(game->record.startFen.empty());
+        tx.Commit();
+        EXPECT_EQ(store.FindGame(1)->startFen, game->record.startFen);
+    }
     removeFiles();
 }
 

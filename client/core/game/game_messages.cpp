@@ -163,15 +163,15 @@ int SquareToIndex(std::string_view square, std::string_view orientation) {
 }
 
 std::string IndexToSquare(int index, std::string_view orientation) {
-    for (char file = 'a'; file <= 'h'; ++file) {
-        for (char rank = '1'; rank <= '8'; ++rank) {
-            const std::string square{file, rank};
-            if (SquareToIndex(square, orientation) == index) {
-                return square;
-            }
-        }
+    if (index < 0 || index > 63) {
+        return "";
     }
-    return "";
+    const int row = index / 8;
+    const int column = index % 8;
+    if (orientation == "b") {
+        return {static_cast<char>('a' + 7 - column), static_cast<char>('1' + row)};
+    }
+    return {static_cast<char>('a' + column), static_cast<char>('8' - row)};
 }
 
 std::array<std::string, 64> BoardCells(std::string_view board, std::string_view orientation) {
