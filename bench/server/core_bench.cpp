@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 
+#include "chess/notation.h"
 #include "client/core/account/password.h"
 #include "server/core/accounts.h"
+#include "server/core/games.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
 
@@ -68,5 +71,58 @@ void BM_RequestAndCancelOnDisk(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RequestAndCancelOnDisk);
+
+// Plays a random legal move in alice's local game, starting a new game when
+// it has ended; returns the game's identifier.
+std::int64_t PlayRandomMove(Server& s, std::int64_t game, std::mt19937& random) {
+    std::optional<LiveGame> live;
+    {
+        Store::Transaction tx(s.store);
+        live = LoadGame(s.store, game);
+        tx.Commit();
+    }
+    if (!live || live->record.ended) {
+        s.Line(s.alice, "alice request alice,,w,1,d,0,0,0");
+        return game + 1;
+    }
+    qc::chess::MoveList moves = live->position.legalMoves();
+    qc::chess::Move m = moves[std::uniform_int_distribution<int>(0, moves.size() - 1)(random)];
+    s.Line(s.alice, "alice move " + std::to_string(game) + " " + qc::chess::toUci(live->position, m));
+    return game;
+}
+
+// Showing a game of 120 half-moves (the position is replayed from its start).
+void BM_ViewLongGame(benchmark::State& state) {
+    Server s(":memory:");
+    s.Line(s.alice, "alice request alice,,w,1,d,0,0,0");
+    std::mt19937 random(3);
+    std::int64_t game = 1;
+    for (int ply = 0; ply < 120 && game == 1; ++ply) {
+        game = PlayRandomMove(s, game, random);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(s.Line(s.alice, "alice game 1"));
+    }
+}
+BENCHMARK(BM_ViewLongGame);
+
+// A move committed to a database file, with its answer.
+void BM_MoveOnDisk(benchmark::State& state) {
+    std::string path = "/tmp/qc-server-bench-moves-" + std::to_string(getpid()) + ".db";
+    {
+        Server s(path);
+        s.store.SetSlots(s.store.FindAccount("alice")->id, 1000000);
+        s.Line(s.alice, "alice request alice,,w,1,d,0,0,0");
+        std::mt19937 random(5);
+        std::int64_t game = 1;
+        for (auto _ : state) {
+            game = PlayRandomMove(s, game, random);
+        }
+    }
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::remove((path + suffix).c_str());
+    }
+}
+BENCHMARK(BM_MoveOnDisk);
 
 }  // namespace

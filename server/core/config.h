@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ struct Config {
     double authFailuresPerSecond = 0.2;
     // Outstanding requests one account may have.
     int maxRequestsPerAccount = 30;
+    // Seed of the bot's choices; 0 seeds from the operating system (tests
+    // fix it to replay a game).
+    std::uint64_t botSeed = 0;
     // Where the server reports what an administrator should see.
     std::function<void(std::string_view)> log;
 };

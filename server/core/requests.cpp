@@ -1,5 +1,6 @@
 #include "server/core/requests.h"
 
+#include "server/core/games.h"
 #include "server/core/text.h"
 
 namespace qc::server {
@@ -52,6 +53,7 @@ std::int64_t StartGame(CommandContext& ctx, std::int64_t whiteId, std::int64_t b
     game.unit = unit;
     game.created = ToUnixSeconds(ctx.now);
     game.moveBy = game.created + static_cast<std::int64_t>(minutes) * 60;
+    game.startFen = StartFenFor(gameType);
     return ctx.store.AddGame(game);
 }
 
@@ -139,6 +141,7 @@ void RequestService::MakeRequest(CommandContext& ctx) {
         std::int64_t id = StartGame(ctx, white, black, *gameType, *amount, unit, *minutes);
         ctx.Reply("accepted: " + std::to_string(id));
         ctx.ReplyUpdate();
+        ctx.followUp = true;  // a bot with white opens at once
         return;
     }
     if (EqualsNoCase(opponent, ctx.account.name)) {
@@ -212,6 +215,8 @@ void RequestService::Accept(CommandContext& ctx) {
     int minutes = LimitMinutes(r->amount, r->unit).value_or(7 * 24 * 60);
     ctx.store.DeleteRequest(r->id);
     std::int64_t game = StartGame(ctx, white, black, r->gameType, r->amount, r->unit, minutes);
+    // The requester's notification wishes carry over to the game.
+    ctx.store.SetGameNotify(game, r->colour, r->emailMe, r->textMe);
     ctx.Reply("accepted: " + std::to_string(game));
     ctx.ReplyUpdate();
     ctx.NotifyUpdate(r->fromId);

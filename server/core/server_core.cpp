@@ -13,7 +13,8 @@ ServerCore::ServerCore(Store& store, Config config)
       accounts_(store_, config_),
       datagramLimiter_(config_.datagramBurst, config_.datagramsPerSecond),
       creationLimiter_(config_.creationBurst, config_.creationsPerSecond),
-      authLimiter_(config_.authFailureBurst, config_.authFailuresPerSecond) {
+      authLimiter_(config_.authFailureBurst, config_.authFailuresPerSecond),
+      games_(store_, config_, sessions_) {
     AddCommand("update", [](CommandContext& ctx) { ctx.ReplyUpdate(); });
     AddCommand("pong", [](CommandContext&) {});
     AddCommand("getsettings", &AccountService::GetSettings);
@@ -33,6 +34,9 @@ ServerCore::ServerCore(Store& store, Config config)
     AddCommand("accept", &RequestService::Accept);
     AddCommand("cancel", &RequestService::Cancel);
     AddCommand("remove", &RequestService::Remove);
+    for (auto& [word, handler] : games_.Commands()) {
+        AddCommand(word, std::move(handler));
+    }
 }
 
 void ServerCore::AddCommand(std::string word, CommandHandler handler) {
@@ -59,18 +63,19 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
         lines.resize(kMaxLinesPerDatagram);
     }
     for (std::string_view line : lines) {
-        if (line.size() <= kMaxLine) {
-            HandleLine(from, line, now, out);
+        // The bot answers a move at once, before the sender's next line.
+        if (line.size() <= kMaxLine && HandleLine(from, line, now, out)) {
+            games_.RunDue(now, out);
         }
     }
     return out;
 }
 
-void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
+bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
                             std::vector<Outgoing>& out) {
     std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos || blank == 0) {
-        return;
+        return false;
     }
     std::string_view qvid = line.substr(0, blank);
     std::string_view command = line.substr(blank + 1);
@@ -83,12 +88,12 @@ void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
     try {
         if (word == "connect") {
             HandleLogin(from, qvid, args, now, out);
-            return;
+            return false;
         }
         if (word == "createqvid" || word == "changepw") {
             if (word == "createqvid" ? !creationLimiter_.Allow(from.address, now)
                                      : !authLimiter_.CanSpend(from.address, now)) {
-                return;
+                return false;
             }
             Store::Transaction tx(store_);
             std::string reply = word == "createqvid" ? accounts_.CreateAccount(args, now)
@@ -98,38 +103,40 @@ void ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
                 authLimiter_.Allow(from.address, now);
             }
             out.push_back(Outgoing{from, std::move(reply)});
-            return;
+            return false;
         }
 
         Session* session = sessions_.ByEndpoint(from);
         if (session == nullptr || !EqualsNoCase(session->name, qvid)) {
-            return;
+            return false;
         }
         session->lastHeard = now;
         if (word == "disconnect") {
             Session ended = *session;
             sessions_.Close(from);
             EndSession(ended, now, out);
-            return;
+            return false;
         }
         auto handler = commands_.find(word);
         if (handler == commands_.end()) {
-            return;
+            return false;
         }
         Store::Transaction tx(store_);
         auto account = store_.AccountById(session->accountId);
         if (!account) {
-            return;
+            return false;
         }
         CommandContext ctx{store_, config_, sessions_, now, *session, std::move(*account),
-                           args,   out};
+                           args,   out,     false};
         handler->second(ctx);
         tx.Commit();
+        return ctx.followUp;
     } catch (const std::exception& e) {
         // The line's changes were rolled back, so nothing it produced may go out.
         out.resize(mark);
         Log(std::string("line dropped: ") + e.what());
     }
+    return false;
 }
 
 void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
@@ -225,6 +232,7 @@ std::vector<Outgoing> ServerCore::Tick(TimePoint now) {
         }
     }
     Housekeeping(now, out);
+    games_.RunDue(now, out);
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include "server/core/accounts.h"
 #include "server/core/config.h"
 #include "server/core/context.h"
+#include "server/core/games.h"
 #include "server/core/sessions.h"
 #include "server/core/store.h"
 #include "server/core/types.h"
@@ -40,7 +41,8 @@ class ServerCore {
     static constexpr std::size_t kMaxLinesPerDatagram = 16;
 
   private:
-    void HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
+    // True when the line asks for due work to be done before the replies go.
+    bool HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
                     std::vector<Outgoing>& out);
     void HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
                      TimePoint now, std::vector<Outgoing>& out);
@@ -59,6 +61,7 @@ class ServerCore {
     RateLimiter<std::string> creationLimiter_;
     RateLimiter<std::string> authLimiter_;
     std::map<std::string, CommandHandler> commands_;
+    GameService games_;
     std::optional<TimePoint> started_;
     bool restartSweepDone_ = false;
     TimePoint lastHousekeeping_{};

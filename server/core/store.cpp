@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "server/core/text.h"
 
 namespace qc::server {
@@ -23,8 +25,9 @@ class Statement {
         return *this;
     }
     Statement& Bind(int index, std::string_view value) {
-        Check(sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
-                                SQLITE_TRANSIENT));
+        // An empty view may have no data at all, which SQLite would store as NULL.
+        Check(sqlite3_bind_text(stmt_, index, value.empty() ? "" : value.data(),
+                                static_cast<int>(value.size()), SQLITE_TRANSIENT));
         return *this;
     }
     Statement& BindNull(int index) {
@@ -128,6 +131,14 @@ CREATE TABLE IF NOT EXISTS games(
   black_removed INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS games_white ON games(white_id);
 CREATE INDEX IF NOT EXISTS games_black ON games(black_id);
+CREATE INDEX IF NOT EXISTS games_deadline ON games(ended, move_by);
+CREATE TABLE IF NOT EXISTS chat(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  game_id INTEGER NOT NULL REFERENCES games(id),
+  author TEXT NOT NULL,
+  text TEXT NOT NULL,
+  created INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS chat_game ON chat(game_id, id);
 CREATE TABLE IF NOT EXISTS outbox(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   created INTEGER NOT NULL,
@@ -135,6 +146,14 @@ CREATE TABLE IF NOT EXISTS outbox(
   subject TEXT NOT NULL,
   body TEXT NOT NULL);
 )sql";
+
+// Columns added to the games table after its first release; databases made
+// before get them on opening.
+constexpr const char* kGameColumns[][2] = {
+    {"start_fen", "TEXT NOT NULL DEFAULT ''"},     {"moves", "TEXT NOT NULL DEFAULT ''"},
+    {"phrase", "TEXT NOT NULL DEFAULT ''"},        {"draw_offer", "TEXT NOT NULL DEFAULT ''"},
+    {"white_email", "INTEGER NOT NULL DEFAULT 0"}, {"white_text", "INTEGER NOT NULL DEFAULT 0"},
+    {"black_email", "INTEGER NOT NULL DEFAULT 0"}, {"black_text", "INTEGER NOT NULL DEFAULT 0"}};
 
 constexpr const char* kAccountColumns =
     "id, name, kind, digest, COALESCE(email, ''), slots, show_last1, show_last2, show_poss, "
@@ -197,7 +216,9 @@ std::vector<Request> ReadRequests(Statement& s) {
 constexpr const char* kGameSelect =
     "SELECT g.id, g.white_id, g.black_id, wa.name, ba.name, wa.kind, ba.kind, g.game_type, "
     "g.amount, g.unit, g.created, g.move_by, g.to_move, g.ended, g.result, g.ended_at, "
-    "g.white_removed, g.black_removed FROM games g JOIN accounts wa ON wa.id = g.white_id "
+    "g.white_removed, g.black_removed, g.start_fen, g.moves, g.phrase, g.draw_offer, "
+    "g.white_email, g.white_text, g.black_email, g.black_text "
+    "FROM games g JOIN accounts wa ON wa.id = g.white_id "
     "JOIN accounts ba ON ba.id = g.black_id ";
 
 GameResult ResultFromText(const std::string& text) {
@@ -247,6 +268,15 @@ Game ReadGame(const Statement& s) {
     g.endedAt = s.Int(15);
     g.whiteRemoved = s.Int(16) != 0;
     g.blackRemoved = s.Int(17) != 0;
+    g.startFen = s.Text(18);
+    g.moves = s.Text(19);
+    g.phrase = s.Text(20);
+    std::string offer = s.Text(21);
+    g.drawOffer = offer == "w" ? 'w' : offer == "b" ? 'b' : 0;
+    g.whiteEmail = s.Int(22) != 0;
+    g.whiteText = s.Int(23) != 0;
+    g.blackEmail = s.Int(24) != 0;
+    g.blackText = s.Int(25) != 0;
     return g;
 }
 
@@ -305,6 +335,18 @@ void Store::Exec(const char* sql) {
 void Store::Migrate() {
     Transaction tx(*this);
     Exec(kSchema);
+    std::vector<std::string> present;
+    {
+        Statement info(*this, "PRAGMA table_info(games)");
+        while (info.Step()) {
+            present.push_back(info.Text(1));
+        }
+    }
+    for (const auto& [name, declaration] : kGameColumns) {
+        if (std::find(present.begin(), present.end(), name) == present.end()) {
+            Exec((std::string("ALTER TABLE games ADD COLUMN ") + name + " " + declaration).c_str());
+        }
+    }
     for (int level = 0; level <= 10; ++level) {
         Statement insert(*this,
                          "INSERT OR IGNORE INTO accounts(name, kind, digest, slots, created, "
@@ -508,10 +550,10 @@ int Store::CountRequestsBy(std::int64_t accountId) {
 
 std::int64_t Store::AddGame(const NewGame& g) {
     Statement s(*this,
-                "INSERT INTO games(white_id, black_id, game_type, amount, unit, created, move_by) "
-                "VALUES(?, ?, ?, ?, ?, ?, ?)");
+                "INSERT INTO games(white_id, black_id, game_type, amount, unit, created, move_by, "
+                "start_fen) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
     s.Bind(1, g.whiteId).Bind(2, g.blackId).Bind(3, g.gameType).Bind(4, g.amount);
-    s.Bind(5, g.unit).Bind(6, g.created).Bind(7, g.moveBy).Run();
+    s.Bind(5, g.unit).Bind(6, g.created).Bind(7, g.moveBy).Bind(8, g.startFen).Run();
     return sqlite3_last_insert_rowid(db_);
 }
 
@@ -559,9 +601,100 @@ int Store::CountYourMove(std::int64_t accountId) {
     return ReadCount(s);
 }
 
-void Store::EndGame(std::int64_t gameId, GameResult result, std::int64_t when) {
-    Statement s(*this, "UPDATE games SET ended = 1, result = ?, ended_at = ? WHERE id = ?");
-    s.Bind(1, std::string_view(ResultText(result))).Bind(2, when).Bind(3, gameId).Run();
+void Store::EndGame(std::int64_t gameId, GameResult result, std::int64_t when,
+                    std::string_view phrase) {
+    Statement s(*this,
+                "UPDATE games SET ended = 1, result = ?, ended_at = ?, phrase = ?, "
+                "draw_offer = '' WHERE id = ?");
+    s.Bind(1, std::string_view(ResultText(result))).Bind(2, when).Bind(3, phrase);
+    s.Bind(4, gameId).Run();
+}
+
+namespace {
+
+std::string_view OfferText(char offer) {
+    return offer == 'w' ? "w" : offer == 'b' ? "b" : "";
+}
+
+}  // namespace
+
+void Store::SetStartFen(std::int64_t gameId, std::string_view fen) {
+    Statement s(*this, "UPDATE games SET start_fen = ? WHERE id = ?");
+    s.Bind(1, fen).Bind(2, gameId).Run();
+}
+
+void Store::RecordMoves(std::int64_t gameId, std::string_view moves, char toMove,
+                        std::int64_t moveBy, char drawOffer) {
+    Statement s(*this,
+                "UPDATE games SET moves = ?, to_move = ?, move_by = ?, draw_offer = ? "
+                "WHERE id = ?");
+    s.Bind(1, moves).Bind(2, std::string_view(toMove == 'b' ? "b" : "w")).Bind(3, moveBy);
+    s.Bind(4, OfferText(drawOffer)).Bind(5, gameId).Run();
+}
+
+void Store::SetDrawOffer(std::int64_t gameId, char drawOffer) {
+    Statement s(*this, "UPDATE games SET draw_offer = ? WHERE id = ?");
+    s.Bind(1, OfferText(drawOffer)).Bind(2, gameId).Run();
+}
+
+void Store::SetGameNotify(std::int64_t gameId, char side, std::optional<bool> email,
+                          std::optional<bool> text) {
+    const bool black = side == 'b';
+    if (email) {
+        Statement s(*this, black ? "UPDATE games SET black_email = ? WHERE id = ?"
+                                 : "UPDATE games SET white_email = ? WHERE id = ?");
+        s.Bind(1, *email ? 1 : 0).Bind(2, gameId).Run();
+    }
+    if (text) {
+        Statement s(*this, black ? "UPDATE games SET black_text = ? WHERE id = ?"
+                                 : "UPDATE games SET white_text = ? WHERE id = ?");
+        s.Bind(1, *text ? 1 : 0).Bind(2, gameId).Run();
+    }
+}
+
+std::vector<std::int64_t> Store::GamesPastDeadline(std::int64_t now) {
+    Statement s(*this, "SELECT id FROM games WHERE ended = 0 AND move_by <= ? ORDER BY move_by");
+    s.Bind(1, now);
+    std::vector<std::int64_t> out;
+    while (s.Step()) {
+        out.push_back(s.Int(0));
+    }
+    return out;
+}
+
+std::vector<std::int64_t> Store::GamesWithBotToMove() {
+    Statement s(*this,
+                "SELECT g.id FROM games g JOIN accounts wa ON wa.id = g.white_id "
+                "JOIN accounts ba ON ba.id = g.black_id WHERE g.ended = 0 AND "
+                "((g.to_move = 'w' AND wa.kind = 2) OR (g.to_move = 'b' AND ba.kind = 2)) "
+                "ORDER BY g.id");
+    std::vector<std::int64_t> out;
+    while (s.Step()) {
+        out.push_back(s.Int(0));
+    }
+    return out;
+}
+
+void Store::AddChat(std::int64_t gameId, std::string_view author, std::string_view text,
+                    std::int64_t when, int keep) {
+    Statement s(*this, "INSERT INTO chat(game_id, author, text, created) VALUES(?, ?, ?, ?)");
+    s.Bind(1, gameId).Bind(2, author).Bind(3, text).Bind(4, when).Run();
+    Statement trim(*this,
+                   "DELETE FROM chat WHERE game_id = ?1 AND id NOT IN "
+                   "(SELECT id FROM chat WHERE game_id = ?1 ORDER BY id DESC LIMIT ?2)");
+    trim.Bind(1, gameId).Bind(2, keep).Run();
+}
+
+std::vector<ChatMessage> Store::Chat(std::int64_t gameId, int limit) {
+    Statement s(*this,
+                "SELECT author, text FROM (SELECT id, author, text FROM chat WHERE game_id = ? "
+                "ORDER BY id DESC LIMIT ?) ORDER BY id");
+    s.Bind(1, gameId).Bind(2, limit);
+    std::vector<ChatMessage> out;
+    while (s.Step()) {
+        out.push_back(ChatMessage{s.Text(0), s.Text(1)});
+    }
+    return out;
 }
 
 void Store::SetToMove(std::int64_t gameId, char colour, std::int64_t moveBy) {
@@ -603,7 +736,7 @@ std::vector<ScoreRow> Store::ScoreRows() {
                 "FROM accounts a JOIN games g ON (g.white_id = a.id OR g.black_id = a.id) "
                 "AND g.ended = 1 AND g.white_id <> g.black_id AND g.result IN ('w', 'b', 'd') "
                 "JOIN accounts o ON o.id = (CASE WHEN g.white_id = a.id THEN g.black_id "
-                "ELSE g.white_id END) AND o.kind <> 2 "
+                "ELSE g.white_id END) AND o.kind = 0 "
                 "WHERE a.kind = 0 GROUP BY a.id");
     std::vector<ScoreRow> out;
     while (s.Step()) {

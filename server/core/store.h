@@ -89,6 +89,23 @@ struct Game {
     std::int64_t endedAt = 0;
     bool whiteRemoved = false;
     bool blackRemoved = false;
+    // The position: the start in FEN ("" is the standard start) and the
+    // moves made since, blank-separated in coordinate form ("e2e4 e7e5").
+    std::string startFen;
+    std::string moves;
+    // Why the game ended ("checkmate", "agreed draw", ...); "" while it runs.
+    std::string phrase;
+    char drawOffer = 0;  // 'w' or 'b': that side has offered a draw; 0 none
+    // Per-game notification wishes of each side's player.
+    bool whiteEmail = false;
+    bool whiteText = false;
+    bool blackEmail = false;
+    bool blackText = false;
+};
+
+struct ChatMessage {
+    std::string author;
+    std::string text;
 };
 
 struct NewGame {
@@ -99,6 +116,7 @@ struct NewGame {
     std::string unit;
     std::int64_t created = 0;
     std::int64_t moveBy = 0;
+    std::string startFen;
 };
 
 struct ScoreRow {
@@ -178,8 +196,25 @@ class Store {
     std::vector<Game> ClosedGames(std::int64_t accountId, int limit);
     int CountOpenGames(std::int64_t accountId);
     int CountYourMove(std::int64_t accountId);
-    void EndGame(std::int64_t gameId, GameResult result, std::int64_t when);
+    void EndGame(std::int64_t gameId, GameResult result, std::int64_t when,
+                 std::string_view phrase = {});
     void SetToMove(std::int64_t gameId, char colour, std::int64_t moveBy);
+    void SetStartFen(std::int64_t gameId, std::string_view fen);
+    // Records the moves made so far, who is to move, the deadline and the draw offer.
+    void RecordMoves(std::int64_t gameId, std::string_view moves, char toMove, std::int64_t moveBy,
+                     char drawOffer);
+    void SetDrawOffer(std::int64_t gameId, char drawOffer);
+    // The per-game notification wishes of the player of one side.
+    void SetGameNotify(std::int64_t gameId, char side, std::optional<bool> email,
+                       std::optional<bool> text);
+    // Open games whose deadline is at or before `now`.
+    std::vector<std::int64_t> GamesPastDeadline(std::int64_t now);
+    // Open games in which the side to move is played by the bot.
+    std::vector<std::int64_t> GamesWithBotToMove();
+    // Chat: messages are kept per game, the newest `keep` of them.
+    void AddChat(std::int64_t gameId, std::string_view author, std::string_view text,
+                 std::int64_t when, int keep);
+    std::vector<ChatMessage> Chat(std::int64_t gameId, int limit);
     void MarkRemoved(std::int64_t gameId, std::int64_t accountId);
     // Distinct human opponents, the most recent game first.
     std::vector<std::string> PastOpponents(std::int64_t accountId, int limit);

@@ -30,6 +30,7 @@ class CoreFixture : public ::testing::Test {
     static Config MakeConfig() {
         Config config;
         config.utcTimestamps = true;
+        config.botSeed = 1;
         return config;
     }
 

@@ -14,27 +14,6 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
-// A database path in the temporary folder, removed with its journal files
-// before and after the test.
-class TempDb {
-  public:
-    explicit TempDb(const std::string& name)
-        : path_(::testing::TempDir() + "/qc-server-" + name + "-" + std::to_string(getpid()) +
-                ".db") {
-        Remove();
-    }
-    ~TempDb() { Remove(); }
-    operator std::string() const { return path_; }
-
-  private:
-    void Remove() const {
-        for (const char* suffix : {"", "-wal", "-shm"}) {
-            std::remove((path_ + suffix).c_str());
-        }
-    }
-    std::string path_;
-};
-
 bool HasPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
     for (const auto& l : lines) {
         if (l.rfind(prefix, 0) == 0) {

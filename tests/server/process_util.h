@@ -10,8 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +22,27 @@
 extern char** environ;
 
 namespace qc::server::testing {
+
+// A database path in the temporary folder, removed with its journal files
+// before and after the test.
+class TempDb {
+  public:
+    explicit TempDb(const std::string& name)
+        : path_(::testing::TempDir() + "/qc-server-" + name + "-" + std::to_string(getpid()) +
+                ".db") {
+        Remove();
+    }
+    ~TempDb() { Remove(); }
+    operator std::string() const { return path_; }
+
+  private:
+    void Remove() const {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::remove((path_ + suffix).c_str());
+        }
+    }
+    std::string path_;
+};
 
 // Runs the quorvel-server executable as a child process.
 class ServerProcess {

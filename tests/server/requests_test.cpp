@@ -151,12 +151,13 @@ TEST_F(RequestsTest, LocalAndBotGamesStartAtOnce) {
                 ElementsAre("accepted: 1", Upd("0,1,5,1")));
     EXPECT_THAT(Send(kAlice, "alice request Bot4,,w,2,h,0,0,0"),
                 ElementsAre("accepted: 2", Upd("0,2,5,2")));
+    // The bot with white opens at once and tells the player so.
     EXPECT_THAT(Send(kAlice, "alice request bot,Chess960,b,2,h,0,0,0"),
-                ElementsAre("accepted: 3", Upd("0,3,5,2")));
+                ElementsAre("accepted: 3", Upd("0,3,5,2"), Upd("0,3,5,3")));
     EXPECT_THAT(
         Send(kAlice, "alice opengames"),
         ElementsAre("opengames:", "2,Bot4,Standard,1,10Dec26014500",
-                    "3,Bot,Chess960,0,10Dec26014500", "1,alice,Standard,1,16Dec26234500", "."));
+                    "3,Bot,Chess960,1,10Dec26014500", "1,alice,Standard,1,16Dec26234500", "."));
     EXPECT_EQ(store.CountRequestsBy(Id("alice")), 0);
     // Neither the bot nor oneself shows up as a past opponent.
     EXPECT_THAT(Send(kAlice, "alice requestwin"), ElementsAre("opphistory:", "."));
@@ -319,13 +320,16 @@ TEST_F(RequestsTest, ScoreboardRanksEstablishedPlayersFirst) {
     for (int i = 0; i < 4; ++i) {
         play("carol", "bob", GameResult::WhiteWins);
     }
+    AddAccount("erin", "e");
+    play("carol", "erin", GameResult::WhiteWins);
+    play("carol", "erin", GameResult::Draw);
+    play("carol", "erin", GameResult::WhiteWins);
+    play("carol", "erin", GameResult::Draw);
+    play("carol", "erin", GameResult::WhiteWins);
+    play("carol", "erin", GameResult::WhiteWins);
+    // Games against the bot, against guests and local games do not count.
     play("carol", "guest1", GameResult::WhiteWins);
-    play("carol", "guest1", GameResult::Draw);
-    play("carol", "guest1", GameResult::WhiteWins);
-    play("carol", "guest1", GameResult::Draw);
-    play("carol", "guest1", GameResult::WhiteWins);
-    play("carol", "guest1", GameResult::WhiteWins);
-    // Games against the bot and local games do not count.
+    play("guest1", "alice", GameResult::WhiteWins);
     play("alice", "Bot3", GameResult::BlackWins);
     play("alice", "alice", GameResult::BlackWins);
     AddAccount("dave", "d");
@@ -334,7 +338,7 @@ TEST_F(RequestsTest, ScoreboardRanksEstablishedPlayersFirst) {
 
     EXPECT_THAT(Send(kAlice, "alice scoreboard"),
                 ElementsAre("scoreboard:", "8,4,0,alice,v1.20", "8,4,2,carol,v1.20",
-                            "4,9,0,bob,v1.20", "1,0,0,dave,v1.20", "."));
+                            "4,9,0,bob,v1.20", "0,4,2,erin,", "1,0,0,dave,v1.20", "."));
 }
 
 TEST(RankTest, OrderRules) {

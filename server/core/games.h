@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "chess/position.h"
+#include "server/core/config.h"
+#include "server/core/context.h"
+#include "server/core/sessions.h"
+#include "server/core/store.h"
+#include "server/core/types.h"
+
+namespace qc::server {
+
+// A stored game with its position rebuilt by replaying its moves from the
+// start, so that repetitions count as in the game itself.
+struct LiveGame {
+    Game record;
+    chess::Position position;
+    std::vector<std::string> log;    // move-log entries, one per half-move
+    std::vector<std::string> moves;  // the same moves in coordinate form
+};
+
+// Reads a game and replays it; nothing when it does not exist or its start
+// cannot be read. Must run inside a transaction (an old Chess960 game
+// without a start position is given one).
+std::optional<LiveGame> LoadGame(Store& store, std::int64_t id,
+                                 const std::function<void(std::string_view)>& log = {});
+
+// The start position of a new game of a type, as FEN: the standard set-up,
+// or for Chess960 one of its 960 drawn at random.
+std::string StartFenFor(std::string_view gameType);
+
+// What a player sees of a game: "board: ", the "movelog:" list, "game: "
+// and "canmove: " (the squares of the pieces the viewer may move now).
+std::vector<std::string> GameMessages(const LiveGame& game, const Account& viewer,
+                                      const Config& config);
+// "canmove: " for the piece on a square: where it may go ("p" after a
+// promotion square), "ca" / "ch" when it may castle on that side now.
+std::string SelectionLine(const LiveGame& game, const Account& viewer, std::string_view square);
+
+// The games themselves: viewing, moving, resigning, draws, chat, the
+// per-game and account-wide display wishes, the bot and the move deadlines.
+class GameService {
+  public:
+    GameService(Store& store, const Config& config, const SessionTable& sessions);
+
+    // The command words this service answers, for the server core.
+    std::vector<std::pair<std::string, CommandHandler>> Commands();
+
+    // Work that is due without a command: the bot's moves and the games
+    // whose deadline has passed. Each game is its own transaction.
+    void RunDue(TimePoint now, std::vector<Outgoing>& out);
+
+    static constexpr int kChatKept = 200;
+    static constexpr int kChatShown = 100;
+    static constexpr std::size_t kChatMessageMax = 400;
+
+  private:
+    void View(CommandContext& ctx);
+    void Selected(CommandContext& ctx);
+    void Move(CommandContext& ctx);
+    void Resign(CommandContext& ctx);
+    void OfferDraw(CommandContext& ctx);
+    void AcceptDraw(CommandContext& ctx);
+    void CancelDraw(CommandContext& ctx);
+    void GetChat(CommandContext& ctx);
+    void SendChat(CommandContext& ctx);
+    static void Notify(CommandContext& ctx, bool email);
+    static void ShowFlag(CommandContext& ctx, std::size_t flag);
+
+    void PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
+    void EndOnTime(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
+    void PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out);
+    void Log(std::string_view text) const;
+
+    Store& store_;
+    const Config& config_;
+    const SessionTable& sessions_;
+    std::mt19937_64 random_;
+};
+
+}  // namespace qc::server
