@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -30,15 +31,17 @@ void OnSignal(int) {
 }
 
 void PrintUsage() {
-    std::cout << "Usage: quorvel-server [options]\n"
-                 "  --port N                    UDP port to listen on (default 3819)\n"
-                 "  --bind ADDRESS              address to listen on (default: all)\n"
-                 "  --db PATH                   database file (default: "
-                 "$XDG_DATA_HOME/quorvel-server/quorvel.db)\n"
-                 "  --add-account NAME PASSWORD create a named account and exit\n"
-                 "  --set-slots NAME N          set an account's game slots and exit\n"
-                 "  --ping-after SECONDS        ping a session silent this long (default 60)\n"
-                 "  --help                      show this text\n";
+    std::cout
+        << "Usage: quorvel-server [options]\n"
+           "  --port N                    UDP port to listen on (default 3819)\n"
+           "  --bind ADDRESS              address to listen on (default: all)\n"
+           "  --db PATH                   database file (default: "
+           "$XDG_DATA_HOME/quorvel-server/quorvel.db)\n"
+           "  --add-account NAME PASSWORD create a named account and exit\n"
+           "  --set-slots NAME N          set an account's game slots and exit\n"
+           "  --ping-after SECONDS        ping a session silent this long (default 60)\n"
+           "  --rate N                    datagrams a second one sender may send (default 10)\n"
+           "  --help                      show this text\n";
 }
 
 QString DefaultDatabase() {
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
     std::string addName, addPassword, slotsName;
     int gameSlots = -1;
     int pingAfter = 60;
+    double rate = 10;
     bool addAccount = false;
 
     for (int i = 1; i < argc; ++i) {
@@ -113,6 +117,14 @@ int main(int argc, char** argv) {
                 std::cerr << "quorvel-server: invalid slot count " << argv[i] << "\n";
                 return 2;
             }
+        } else if (arg == "--rate") {
+            need(1);
+            bool ok = false;
+            rate = QString::fromLocal8Bit(argv[++i]).toDouble(&ok);
+            if (!ok || !(rate >= 1) || rate > 100000) {
+                std::cerr << "quorvel-server: invalid rate " << argv[i] << "\n";
+                return 2;
+            }
         } else if (arg == "--ping-after") {
             need(1);
             bool ok = false;
@@ -139,6 +151,8 @@ int main(int argc, char** argv) {
     qc::server::Config config;
     config.log = LogLine;
     config.pingAfter = std::chrono::seconds(pingAfter);
+    config.datagramsPerSecond = rate;
+    config.datagramBurst = std::max(config.datagramBurst, rate * 4);
 
     try {
         if (addAccount) {

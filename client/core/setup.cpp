@@ -93,7 +93,7 @@ void Setup::ViewGame(const std::string& requested) {
     if (views_.gameList == nullptr || !views_.gameList->IsShown()) {
         Send(protocol::cmd::OpenGames());
     }
-    game.GameID = id;
+    // GameID changes only with the server's "game: " line for this game.
     Send(protocol::cmd::Game(id));
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "client/core/game/game_messages.h"
+
 // The controller's shared state, one small struct per concern. Setup owns
 // one of each; the subsystems read and write them through Setup.
 namespace qc::protocol {
@@ -73,9 +75,14 @@ struct ListLines {
     std::string ChatText;
 };
 
-// The game being shown in the game window.
-struct CurrentGame {
-    std::string GameID;
+// The game being shown in the game window: the fields of its "game: "
+// line, and what the other game messages and the move input keep.
+struct CurrentGame : game::GameFields {
+    std::string Board;
+    std::string CanMove;
+    std::string Selected;
+    std::string Orientation;
+    std::string PendingMove;
     bool ViewNextPending = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "client/core/game/game_messages.h"
 #include "client/core/lobby/game_lists.h"
 #include "client/core/lobby/server_time.h"
 #include "client/core/protocol/wire_number.h"
@@ -302,12 +303,43 @@ bool Dispatcher::HandleMessage(const std::string& line) {
         setup_.counters.GameTypes = "Standard;Chess960;" + std::string(MidFrom(line, 12));
     } else if (IsListHeader(lower, listMode)) {
         OpenList(listMode);
+    } else if (StartsWith(lower, "board: ")) {
+        setup_.game.Board = game::ReadBoardLine(line);
+    } else if (StartsWith(lower, "game: ")) {
+        HandleGame(line);
+    } else if (StartsWith(lower, "canmove: ")) {
+        setup_.game.CanMove = game::ReadCanMoveLine(line);
+        UpdateGameWin();
     } else if (lower == "ping") {
         setup_.Send(cmd::Pong());
     }
-    // Everything else ("board: ", "game: ", "canmove: ", "settings: ",
-    // account replies and unknown lines) is not acted on here.
+    // Everything else ("settings: ", the account replies and unknown
+    // lines) is not acted on here.
     return true;
+}
+
+void Dispatcher::HandleGame(const std::string& line) {
+    CurrentGame& g = setup_.game;
+    if (game::ReadGameLine(line, g, Now())) {
+        // Another game: its selection and orientation start afresh.
+        g.Selected.clear();
+        g.Orientation.clear();
+    }
+    // The highlight flags are the account's, kept with the settings.
+    setup_.prefs.ShowLast1 = g.ShowLast1;
+    setup_.prefs.ShowLast2 = g.ShowLast2;
+    setup_.prefs.ShowPoss = g.ShowPoss;
+    UpdateGameWin();
+    if (setup_.prefs.ShowChat) {
+        setup_.Send(cmd::Chat(g.GameID));
+    }
+}
+
+void Dispatcher::UpdateGameWin() {
+    GameWindowView* window = setup_.views().gameWin;
+    if (window != nullptr && window->IsShown()) {
+        window->Update();
+    }
 }
 
 void Dispatcher::HandleWebNotice(const std::string& line) {

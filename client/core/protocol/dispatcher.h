@@ -43,6 +43,8 @@ class Dispatcher {
     void OpenList(RcvMode mode);
     void EndList(RcvMode mode);
     void HandleUpdate(const std::string& line);
+    void HandleGame(const std::string& line);
+    void UpdateGameWin();
     void HandleNotice(const std::string& line);
     void HandleWebNotice(const std::string& line);
     void LoginRefused(const std::string& tooltipReason, const std::string& message,
