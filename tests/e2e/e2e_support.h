@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -77,6 +79,27 @@ class Server {
     QString db_;
     std::uint16_t port_ = 0;
     std::unique_ptr<QProcess> process_;
+};
+
+// A server with the named accounts alice and bob (passwords "pw-" + name)
+// and a free port, for tests that play between two users.
+class TwoUserServerTest : public ::testing::Test {
+  protected:
+    void StartServer(const QStringList& extra = {}) {
+        ASSERT_TRUE(dir_.isValid());
+        port_ = FreeUdpPort();
+        server_ = std::make_unique<Server>(dir_.filePath(QStringLiteral("quorvel.db")));
+        for (const char* name : {"alice", "bob"}) {
+            ASSERT_EQ(server_->Run({QStringLiteral("--add-account"), QString::fromLatin1(name),
+                                    QStringLiteral("pw-") + QString::fromLatin1(name)}),
+                      0);
+        }
+        ASSERT_TRUE(server_->Start(port_, extra));
+    }
+
+    QTemporaryDir dir_;
+    std::uint16_t port_ = 0;
+    std::unique_ptr<Server> server_;
 };
 
 // The client's controller with a real UDP socket and event loop, and the

@@ -54,24 +54,10 @@ std::vector<std::pair<std::string, bool>> Squares(const std::string& canMove) {
     return out;
 }
 
-class GamesE2E : public ::testing::Test {
+class GamesE2E : public TwoUserServerTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        port_ = FreeUdpPort();
-        server_ = std::make_unique<Server>(dir_.filePath(QStringLiteral("quorvel.db")));
-        for (const char* name : {"alice", "bob"}) {
-            ASSERT_EQ(server_->Run({QStringLiteral("--add-account"), QString::fromLatin1(name),
-                                    QStringLiteral("pw-") + QString::fromLatin1(name)}),
-                      0);
-        }
-        // No rate limit: a whole game goes by in a moment.
-        ASSERT_TRUE(server_->Start(port_, {QStringLiteral("--rate"), QStringLiteral("100000")}));
-    }
-
-    QTemporaryDir dir_;
-    std::uint16_t port_ = 0;
-    std::unique_ptr<Server> server_;
+    // No rate limit: a whole game goes by in a moment.
+    void SetUp() override { StartServer({QStringLiteral("--rate"), QStringLiteral("100000")}); }
 };
 
 TEST_F(GamesE2E, TwoClientsPlayFoolsMate) {

@@ -46,18 +46,11 @@ struct Player {
     }
 };
 
-class LobbyE2E : public ::testing::Test {
+class LobbyE2E : public TwoUserServerTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        port_ = FreeUdpPort();
-        server_ = std::make_unique<Server>(dir_.filePath(QStringLiteral("quorvel.db")));
-        for (const char* name : {"alice", "bob"}) {
-            ASSERT_EQ(server_->Run({QStringLiteral("--add-account"), QString::fromLatin1(name),
-                                    QStringLiteral("pw-") + QString::fromLatin1(name)}),
-                      0);
-        }
-        ASSERT_TRUE(server_->Start(port_));
+        StartServer();
+        ASSERT_FALSE(HasFatalFailure());
         alice_ = std::make_unique<Player>(port_, "alice");
         bob_ = std::make_unique<Player>(port_, "bob");
         for (Player* p : {alice_.get(), bob_.get()}) {
@@ -75,9 +68,6 @@ class LobbyE2E : public ::testing::Test {
         from.setup().Send(protocol::cmd::Request(form));
     }
 
-    QTemporaryDir dir_;
-    std::uint16_t port_ = 0;
-    std::unique_ptr<Server> server_;
     std::unique_ptr<Player> alice_;
     std::unique_ptr<Player> bob_;
 };
