@@ -111,7 +111,7 @@ struct Client {
     fakes::RecordingTray tray;
     fakes::RecordingMedia media;
     fakes::ScriptedDialogs dialogs;
-    fakes::RecordingShell shell;
+    fakes::FakeShell shell;
     fakes::FakeFileSystem files;
     fakes::FakeAutostart autostart;
     fakes::IsoDateTimeFormat dateTime;

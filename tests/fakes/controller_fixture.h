@@ -8,6 +8,7 @@
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_platform.h"
+#include "tests/fakes/fake_shell.h"
 
 namespace qc::fakes {
 
@@ -19,7 +20,7 @@ struct FakeController {
     RecordingTray tray;
     RecordingMedia media;
     ScriptedDialogs dialogs;
-    RecordingShell shell;
+    FakeShell shell;
     FakeFileSystem files;
     FakeAutostart autostart;
     IsoDateTimeFormat dateTime;

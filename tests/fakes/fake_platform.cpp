@@ -176,8 +176,4 @@ std::string IsoDateTimeFormat::Date(const platform::CivilTime& t) {
     return buf;
 }
 
-bool RecordingShell::FileExists(const std::string& path) {
-    return std::find(existing.begin(), existing.end(), path) != existing.end();
-}
-
 }  // namespace qc::fakes

@@ -13,7 +13,6 @@
 #include "client/platform/event_loop.h"
 #include "client/platform/locale.h"
 #include "client/platform/media.h"
-#include "client/platform/shell.h"
 #include "client/platform/timer.h"
 #include "client/platform/tray.h"
 
@@ -120,18 +119,6 @@ class ScriptedDialogs : public platform::Dialogs {
     std::vector<Box> boxes;
     std::vector<platform::MessageAnswer> answers;  // used in order; then Ok/No
     std::function<void()> whileOpen;
-};
-
-class RecordingShell : public platform::Shell {
-  public:
-    void OpenUrl(const std::string& url) override { urls.push_back(url); }
-    void OpenDocument(const std::string& path) override { documents.push_back(path); }
-    void StartProgram(const std::string& path) override { programs.push_back(path); }
-    bool FileExists(const std::string& path) override;
-    std::vector<std::string> urls;
-    std::vector<std::string> documents;
-    std::vector<std::string> programs;
-    std::vector<std::string> existing;
 };
 
 class RecordingFloater : public FloaterView {

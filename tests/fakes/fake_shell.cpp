@@ -18,4 +18,14 @@ bool FakeShell::FileExists(const std::string& path) {
     return files.count(path) != 0;
 }
 
+std::vector<std::string> FakeShell::Urls() const {
+    std::vector<std::string> urls;
+    for (const Call& c : calls) {
+        if (c.action == Action::OpenUrl) {
+            urls.push_back(c.target);
+        }
+    }
+    return urls;
+}
+
 }  // namespace qc::fakes

@@ -30,6 +30,9 @@ class FakeShell : public platform::Shell {
     void StartProgram(const std::string& path) override;
     bool FileExists(const std::string& path) override;
 
+    // The addresses opened in the browser, in order.
+    std::vector<std::string> Urls() const;
+
     std::set<std::string> files;
     std::vector<Call> calls;
 };

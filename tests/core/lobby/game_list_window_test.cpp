@@ -53,7 +53,7 @@ TEST(RequestActions, CommandsAndTests) {
     PublicReqStats(s, 1);
     f.socket.Receive("scoreboard:\r3,1,0,a&b?c,v1.20\r.\r");
     BoardHist(s, 0);
-    EXPECT_EQ(f.shell.urls, (std::vector<std::string>{
+    EXPECT_EQ(f.shell.Urls(), (std::vector<std::string>{
                                 "http://games.example/stats.html?qvid=bob",
                                 "http://games.example/history.html?qvid=dave",
                                 "http://games.example/stats.html?qvid=erin",
@@ -192,7 +192,7 @@ TEST(GameListWindow, PublicOwnRequestsHaveNoOpponentButtons) {
     w.Cancel();
     w.OppHist(3);
     EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 cancel 79\r"});
-    EXPECT_EQ(f.shell.urls.back(), "http://games.example/history.html?qvid=frank");
+    EXPECT_EQ(f.shell.Urls().back(), "http://games.example/history.html?qvid=frank");
 }
 
 TEST(GameListWindow, CaptionAndClock) {
@@ -261,7 +261,7 @@ TEST(GameListWindow, WindowButtonsFollowTheWindowsThatExist) {
     EXPECT_EQ(fc.TakeSent(),
               (std::vector<std::string>{"guest42 scoreboard\r", "guest42 getsettings\r"}));
     EXPECT_TRUE(scoreboard.shown);
-    EXPECT_EQ(fc.shell.urls,
+    EXPECT_EQ(fc.shell.Urls(),
               (std::vector<std::string>{"http://games.example/stats.html?qvid=guest42",
                                         "http://games.example/buyslots.html",
                                         "http://games.example/knightstour.html"}));

@@ -304,7 +304,7 @@ TEST(Notices, WebNoticeOpensThePageOnYes) {
     EXPECT_EQ(BoxTexts(fc),
               (std::vector<std::string>{"Buy more slots?", "Again?", "No comma here", "Go, now?"}));
     EXPECT_EQ(fc.dialogs.boxes[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(fc.shell.urls, (std::vector<std::string>{"http://games.example/buyslots.html",
+    EXPECT_EQ(fc.shell.Urls(), (std::vector<std::string>{"http://games.example/buyslots.html",
                                                        "http://elsewhere.example/x.html"}));
 }
 
