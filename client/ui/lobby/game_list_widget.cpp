@@ -1,6 +1,7 @@
 #include "client/ui/lobby/game_list_widget.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -45,6 +46,11 @@ QLabel* Caption(const QString& text, QWidget* parent) {
 
 GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), logic_(setup) {
     setObjectName(QStringLiteral("GameList"));
+    // The window was designed around a small dialog font; a larger one
+    // would push it past small screens.
+    QFont small = font();
+    small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
+    setFont(small);
     setWindowTitle(QString::fromLatin1(logic_.Caption().c_str()));
     setStyleSheet(
         QStringLiteral("QWidget#GameList, QLabel { background: black; color: rgb(0,153,255); }"
