@@ -69,4 +69,27 @@ class CoreFixture : public ::testing::Test {
     TimePoint now = kStart;
 };
 
+inline const Endpoint kAlice = Ep(1001);
+inline const Endpoint kBob = Ep(1002);
+inline const Endpoint kCarol = Ep(1003);
+
+// alice, bob and carol (passwords "a", "b", "c"), logged in from their
+// endpoints.
+class ThreeUserFixture : public CoreFixture {
+  protected:
+    void SetUp() override {
+        AddAccount("alice", "a");
+        AddAccount("bob", "b");
+        AddAccount("carol", "c");
+        Login(kAlice, "alice", "a");
+        Login(kBob, "bob", "b");
+        Login(kCarol, "carol", "c");
+    }
+
+    // Sends a line and returns every line of the exchange, per endpoint.
+    std::vector<Outgoing> Exchange(const Endpoint& from, const std::string& line) {
+        return core.HandleDatagram(from, line + "\r", now);
+    }
+};
+
 }  // namespace qc::server::testing

@@ -22,10 +22,6 @@ using ::testing::Not;
 using ::testing::StartsWith;
 using namespace std::chrono_literals;
 
-const Endpoint kAlice = Ep(1001);
-const Endpoint kBob = Ep(1002);
-const Endpoint kCarol = Ep(1003);
-
 const std::string kInitialBoard =
     "board: a1wrb1wnc1wbd1wqe1wkf1wbg1wnh1wra2wpb2wpc2wpd2wpe2wpf2wpg2wph2wp"
     "a7bpb7bpc7bpd7bpe7bpf7bpg7bph7bpa8brb8bnc8bbd8bqe8bkf8bbg8bnh8br";
@@ -61,21 +57,8 @@ std::vector<std::string> MoveLog(const std::vector<std::string>& lines) {
     return log;
 }
 
-class GamesTest : public CoreFixture {
+class GamesTest : public ThreeUserFixture {
   protected:
-    void SetUp() override {
-        AddAccount("alice", "a");
-        AddAccount("bob", "b");
-        AddAccount("carol", "c");
-        Login(kAlice, "alice", "a");
-        Login(kBob, "bob", "b");
-        Login(kCarol, "carol", "c");
-    }
-
-    std::vector<Outgoing> Exchange(const Endpoint& from, const std::string& line) {
-        return core.HandleDatagram(from, line + "\r", now);
-    }
-
     // alice (white) against bob; the game's identifier.
     std::string StartGame(const std::string& type = "") {
         Send(kAlice, "alice request bob," + type + ",w,1,d,0,0,0,0");

@@ -11,31 +11,14 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using namespace std::chrono_literals;
 
-const Endpoint kAlice = Ep(1001);
-const Endpoint kBob = Ep(1002);
-const Endpoint kCarol = Ep(1003);
 const Endpoint kGuest = Ep(1004);
 
 std::string Upd(const std::string& counts) {
     return "update:" + counts + "," + kStartStamp;
 }
 
-class RequestsTest : public CoreFixture {
+class RequestsTest : public ThreeUserFixture {
   protected:
-    void SetUp() override {
-        AddAccount("alice", "a");
-        AddAccount("bob", "b");
-        AddAccount("carol", "c");
-        Login(kAlice, "alice", "a");
-        Login(kBob, "bob", "b");
-        Login(kCarol, "carol", "c");
-    }
-
-    // Sends a line and returns every line of the exchange, per endpoint.
-    std::vector<Outgoing> Exchange(const Endpoint& from, const std::string& line) {
-        return core.HandleDatagram(from, line + "\r", now);
-    }
-
     void LoginGuest() {
         auto lines = Send(kGuest, "guest connect v1.20 *");
         ASSERT_FALSE(lines.empty());

@@ -13,9 +13,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const Endpoint kAlice = Ep(1001);
-const Endpoint kBob = Ep(1002);
-
 std::string Find(const std::vector<std::string>& lines, const std::string& prefix) {
     for (const std::string& l : lines) {
         if (l.rfind(prefix, 0) == 0) {
