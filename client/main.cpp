@@ -10,11 +10,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "client/core/command_line.h"
-#include "client/core/desktop/web_pages.h"
-#include "client/core/settings/lifecycle.h"
 #include "client/core/setup.h"
 #include "client/core/version.h"
+#include "client/qt/command_line.h"
 #include "client/qt/desktop/help_key.h"
 #include "client/qt/desktop/shell_adapter.h"
 #include "client/qt/qt_platform.h"
@@ -37,15 +35,15 @@ void OnSignal(int) {
 }
 
 // SIGTERM and SIGINT end the program through the same shutdown as the menu.
-void QuitOnSignals(QApplication& app) {
+void QuitOnSignals(QApplication& app, qc::qt::QuitGate& gate) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
         return;
     }
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&gate] {
         char c;
         [[maybe_unused]] const auto n = ::read(signalPipe[0], &c, 1);
-        app.quit();
+        gate.RequestQuit();
     });
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
@@ -55,30 +53,37 @@ void QuitOnSignals(QApplication& app) {
     sigaction(SIGINT, &sa, nullptr);
 }
 
+// A local path in the settings' own encoding, not wire text.
 std::string DefaultSoundFile() {
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QString installed =
         QDir(exeDir).filePath(QStringLiteral("../share/quorvel-chess/chime.wav"));
     if (QFileInfo::exists(installed)) {
-        return qc::qt::ToWire(QDir::cleanPath(installed));
+        return qc::qt::ToPath(QDir::cleanPath(installed)).string();
     }
     const QString found = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                  QStringLiteral("quorvel-chess/chime.wav"));
-    return qc::qt::ToWire(found);
+    return qc::qt::ToPath(found).string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    const qc::CommandLine cl = qc::ParseCommandLine(args, {QC_SERVER_HOST, QC_SERVER_PORT},
-                                                    {QC_BANNER_HOST, QC_BANNER_PORT});
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("quorvel-chess"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(qc::Version()));
+    // Read before the application exists: --help and --version need no display.
+    const qc::qt::CommandLine cl = qc::qt::ParseCommandLine(
+        arguments, {QC_SERVER_HOST, QC_SERVER_PORT}, {QC_BANNER_HOST, QC_BANNER_PORT});
     if (!cl.error.empty()) {
-        std::fprintf(stderr, "quorvel-chess: %s\n%s", cl.error.c_str(), qc::UsageText().c_str());
+        std::fprintf(stderr, "quorvel-chess: %s\n%s", cl.error.c_str(), cl.helpText.c_str());
         return 2;
     }
     if (cl.help) {
-        std::fputs(qc::UsageText().c_str(), stdout);
+        std::fputs(cl.helpText.c_str(), stdout);
         return 0;
     }
     if (cl.version) {
@@ -88,7 +93,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel Chess"));
-    QApplication::setApplicationVersion(QString::fromLatin1(qc::Version()));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One instance per user: a second copy ends silently. A lock left by a
@@ -100,50 +104,46 @@ int main(int argc, char** argv) {
     if (!instanceLock.tryLock(0)) {
         return 0;
     }
-    QuitOnSignals(app);
+    qc::qt::QuitGate quitGate([] { QCoreApplication::quit(); });
+    QuitOnSignals(app, quitGate);
 
     qc::qt::QtUdpSocket socket;
     qc::qt::QtTimerFactory timers;
     qc::qt::QtClock clock;
     qc::qt::QtEventLoop eventLoop;
     qc::qt::QtDialogs dialogs;
-    qc::qt::QtMedia media;
+    qc::qt::QtSound sound;
     qc::qt::ShellAdapter shell;
     qc::qt::QtFileSystem files;
     qc::qt::QtDateTimeFormat dateTime;
     const std::unique_ptr<qc::platform::Autostart> autostart = qc::qt::MakeAutostart();
-    std::unique_ptr<qc::Setup> setup;
-    qc::qt::QtTray tray([&setup](int message) {
-        if (setup) {
-            setup->trayIcon().Deliver(message);
-        }
-    });
+    qc::qt::QtTray tray;
 
-    setup = std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, media,
-                                                     dialogs, shell, files, *autostart, dateTime},
-                                        qc::ServerAddress{cl.server.host, cl.server.port});
+    const auto setup =
+        std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, sound,
+                                                 dialogs, shell, files, *autostart, dateTime},
+                                    qc::ServerAddress{cl.server.host, cl.server.port}, cl.web);
+    setup->web().SetKnightsTour(qc::qt::KnightsTourLocation());
+    setup->web().SetReadme(qc::qt::ReadmeLocation(shell));
 
     qc::ui::FloaterWindow floater(*setup);
-    qc::ui::TrayMenu menu(*setup, [] { QCoreApplication::quit(); });
+    qc::ui::TrayMenu menu(*setup, [&quitGate] { quitGate.RequestQuit(); });
     qc::ui::PasswordNotice passwordNotice(dialogs);
-    qc::ui::GameListWidget gameList(*setup);
-    setup->views().gameList = &gameList;
-    setup->knightsTourPath = qc::qt::KnightsTourLocation();
+    qc::ui::GameListWidget gameList(setup->gameList());
+    setup->gameList().Attach(&gameList);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
     setup->views().settings = &passwordNotice;
 
-    qc::qt::HelpKey::Install(
-        app, [&shell] { qc::desktop::HelpFile(shell, qc::qt::ReadmeLocation(shell)); });
+    qc::qt::HelpKey::Install(app, [&setup] { setup->web().HelpFile(); });
 
     // The menu's exit, the end of the desktop session and SIGTERM/SIGINT all
     // leave the event loop, and so run the one shutdown.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit,
-                     [&setup] { qc::settings::Shutdown(*setup); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&setup] { setup->Unload(); });
 
-    qc::settings::StartupEnvironment env;
-    env.settingsPath = qc::qt::ToWire(qc::qt::SettingsFilePath());
+    qc::StartupEnvironment env;
+    env.settingsPath = qc::qt::SettingsFilePath();
     const QRect screen = QGuiApplication::primaryScreen() != nullptr
                              ? QGuiApplication::primaryScreen()->geometry()
                              : QRect(0, 0, 1024, 768);
@@ -153,6 +153,9 @@ int main(int argc, char** argv) {
     env.defaults.soundFile = DefaultSoundFile();
 #endif
     env.trayAvailable = tray.Available();
-    qc::settings::StartUp(*setup, env);
-    return app.exec();
+    setup->Load(env);
+    const int code = app.exec();
+    // The windows go before the controller they talk to.
+    setup->gameList().Attach(nullptr);
+    return code;
 }

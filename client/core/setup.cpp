@@ -1,63 +1,100 @@
 #include "client/core/setup.h"
-#include "client/core/protocol/commands.h"
-
-#include "client/core/desktop/web_pages.h"
 
 #include <optional>
 
+#include "client/core/protocol/commands.h"
+#include "client/core/text.h"
+
 namespace qc {
 
-Setup::Setup(Platform platform, ServerAddress server)
+Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
     : platform_(platform),
-      server_(std::move(server)),
+      pingTimer_(platform.timers.CreateTimer(1000, [this] { session_.PingTimerTick(); })),
+      timeOut_(platform.timers.CreateTimer(10000, [this] { session_.TimeOutTick(); })),
+      connectTimer_(platform.timers.CreateTimer(250, [this] { session_.ConnectTimerTick(); })),
+      rcvModeTimer_(platform.timers.CreateTimer(20000, [this] { dispatcher_.RcvModeTimerTick(); })),
+      closeSoundTimer_(platform.timers.CreateTimer(5000, [this] { status_.CloseSoundTick(); })),
       trayIcon_(platform.tray),
-      status_(*this),
-      session_(*this),
-      dispatcher_(*this) {
-    platform::TimerFactory& timers = platform_.timers;
-    pingTimer_ = timers.CreateTimer(1000, [this] { session_.PingTimerTick(); });
-    timeOut_ = timers.CreateTimer(10000, [this] { session_.TimeOutTick(); });
-    connectTimer_ = timers.CreateTimer(250, [this] { session_.ConnectTimerTick(); });
-    rcvModeTimer_ = timers.CreateTimer(20000, [this] { dispatcher_.RcvModeTimerTick(); });
-    closeSoundTimer_ = timers.CreateTimer(5000, [this] { status_.CloseSoundTick(); });
-    platform_.socket.onDataArrival = [this] { dispatcher_.OnDataArrival(); };
+      status_(trayIcon_, views_.floater, prefs, platform.sound, *closeSoundTimer_),
+      web_(platform.shell, webBase.empty() ? desktop::WebBaseUrl(server.host) : std::move(webBase)),
+      dispatcher_(receive, *rcvModeTimer_),
+      session_(login, counters, platform.socket, platform.eventLoop, platform.clock,
+               platform.dialogs, protocol::SessionTimers{*pingTimer_, *timeOut_, *connectTimer_},
+               status_, dispatcher_, std::move(server), views_.settings),
+      notices_(platform.dialogs, [this](const std::string& page) { web_.Site(page); }),
+      gameSession_(game, prefs, session_, platform.clock, views_.gameWin),
+      requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
+      gameList_(lobby::GameListContext{
+          gameLists, login, counters, status_, prefs, platform.clock, platform.dateTime,
+          platform.timers, session_, requests_, web_, views_.lobby,
+          [this](const std::string& id) { ViewGame(id); }, [this] { Connect(); }}),
+      lobby_(gameLists, lobbyLists, platform.clock, session_, gameList_, views_.lobby,
+             [this](const std::string& id) { ViewGame(id); }) {
+    // The message table; no prefix shadows another, so the order is free.
+    notices_.Register(dispatcher_);
+    session_.Register();
+    lobby_.Register(dispatcher_);
+    gameSession_.Register(dispatcher_);
+    session_.onUpdated = [this] { RefreshShownWindows(); };
     trayIcon_.MouseUp = [this](int button) { TrayMouseUp(button); };
     trayIcon_.MouseDblClick = [this](int button) { TrayMouseDblClick(button); };
 }
 
-Setup::~Setup() {
-    platform_.socket.onDataArrival = nullptr;
-}
+Setup::~Setup() = default;
 
-void Setup::ResetLists() {
-    lists = protocol::ListLines{};
-    gameLists = lobby::GameLists{};
-}
+void Setup::Load(const StartupEnvironment& env) {
+    lobby_.ResetLists();
+    settingsPath = env.settingsPath;
+    settings::LoadedSettings loaded =
+        settings::LoadSettingsFile(platform_.files, env.settingsPath, env.screen, env.defaults);
+    prefs = std::move(loaded.settings);
+    login.QVID = std::move(loaded.qvid);
+    login.PWHash = std::move(loaded.pwHash);
+    AppRemember = loaded.appRemember;
+    prefs.RunOnStartUp = settings::ReadRunOnStartUp(platform_.autostart);
 
-void Setup::SendCommand(const std::string& command) {
-    switch (protocol::SendRuleFor(command)) {
-        case protocol::SendRule::NoStateCheck:
-            Send(command, true);
-            break;
-        case protocol::SendRule::HeldUntilLogin:
-            if (login.State < 1) {
-                login.OnConnect = command;
-            } else {
-                Send(command);
-            }
-            break;
-        case protocol::SendRule::StateChecked:
-            Send(command);
-            break;
+    trayIcon_.SetIcon(platform::TrayPicture::Grey);
+    trayIcon_.Add();
+    status_.SetTrayAvailable(env.trayAvailable);
+    if (status_.FloaterShown() && views_.floater != nullptr) {
+        status_.ShowFloater();
     }
+    SetState(desktop::kStateOffline,
+             std::string(text::kProgramName) + protocol::kCrLf + "Connecting . . .");
+    if (prefs.OpenGameList) {
+        gameList_.Show();
+    }
+    Connect();
 }
 
-void Setup::Site(const std::string& page) {
-    desktop::Site(platform_.shell, server_.host, page);
-}
-
-void Setup::KnightsTour() {
-    desktop::KnightsTour(platform_.shell, knightsTourPath, server_.host);
+void Setup::Unload() {
+    Send(protocol::cmd::Disconnect());
+    // Each window stores its position as it unloads, before the save below.
+    if (views_.floater != nullptr) {
+        views_.floater->SetVisible(false);
+    }
+    gameList_.Unload();
+    const lobby::LobbyViews& v = views_.lobby;
+    for (WindowView* w :
+         {static_cast<WindowView*>(views_.gameWin), static_cast<WindowView*>(v.publicReqs),
+          static_cast<WindowView*>(v.requestWin), static_cast<WindowView*>(v.scoreboard)}) {
+        if (w != nullptr && w->IsLoaded()) {
+            w->Unload();
+        }
+    }
+    if (views_.trayMenu != nullptr) {
+        views_.trayMenu->Unload();
+    }
+    if (!AppRemember) {
+        login.PWHash.clear();
+    }
+    if (!settingsPath.empty()) {
+        settings::SaveSettingsFile(platform_.files, settingsPath, prefs, login.QVID, login.PWHash,
+                                   AppRemember);
+    }
+    settings::SaveRunOnStartUp(platform_.autostart, prefs.RunOnStartUp);
+    trayIcon_.Remove();
+    platform_.socket.Close();
 }
 
 namespace {
@@ -87,31 +124,16 @@ void Setup::ViewGame(const std::string& requested) {
     if (const auto n = ElementNumber(id, 'c'); n && *n < gameLists.ClosedGamesData.size()) {
         id = gameLists.ClosedGamesData[*n].ID;
     }
-    if (views_.gameWin != nullptr && !views_.gameWin->IsShown()) {
-        views_.gameWin->Show();
-    }
-    if (views_.gameList == nullptr || !views_.gameList->IsShown()) {
+    gameSession_.ShowWindow();
+    if (!gameList_.IsShown()) {
         Send(protocol::cmd::OpenGames());
     }
-    // GameID changes only with the server's "game: " line for this game.
-    Send(protocol::cmd::Game(id));
+    gameSession_.ViewGame(id);
 }
 
-void Setup::UpdateGameList() {
-    if (views_.gameList != nullptr && views_.gameList->IsShown()) {
-        views_.gameList->Update();
-    }
-}
-
-std::string Setup::ServerTimeText(const lobby::ServerTime& t) const {
-    const lobby::ServerTime shown = lobby::DisplayTime(t, counters.TimeDiff, prefs.MyTime);
-    if (!shown) {
-        return "";
-    }
-    if (shown->hour == 0 && shown->minute == 0 && shown->second == 0) {
-        return platform_.dateTime.Date(*shown);
-    }
-    return platform_.dateTime.DateTime(*shown);
+void Setup::RefreshShownWindows() {
+    const bool gameListShown = lobby_.RefreshShown();
+    gameSession_.RefreshShown(gameListShown);
 }
 
 void Setup::TrayMouseUp(int button) {
@@ -119,13 +141,15 @@ void Setup::TrayMouseUp(int button) {
         views_.trayMenu->Unload();
     }
     if (button == desktop::kLeftButton) {
-        connectTimer_->SetInterval(250);
-        // A further release within the wait restarts it.
-        connectTimer_->SetEnabled(false);
-        connectTimer_->SetEnabled(true);
+        session_.ConnectSoon();
     } else if (button == desktop::kRightButton && views_.trayMenu != nullptr) {
-        views_.trayMenu->Popup(prefs.ShowFloater);
+        views_.trayMenu->Popup(MenuState());
     }
+}
+
+void Setup::MenuGameList() {
+    gameList_.Show();
+    Send(protocol::cmd::GameList());
 }
 
 void Setup::TrayMouseDblClick(int button) {
@@ -143,17 +167,7 @@ void Setup::FloaterMouseUp(int button) {
 
 void Setup::DoubleClick() {
     // Without the game window, a double click always shows the game list.
-    if (views_.gameList != nullptr) {
-        views_.gameList->Show();
-    }
-}
-
-void Setup::ToggleFloater() {
-    prefs.ShowFloater = !prefs.ShowFloater;
-    status_.EnsureFloaterLoaded();
-    if (views_.floater != nullptr) {
-        views_.floater->SetVisible(prefs.ShowFloater);
-    }
+    gameList_.Show();
 }
 
 }  // namespace qc

@@ -1,14 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/tray_icon.h"
+#include "client/core/desktop/web_pages.h"
+#include "client/core/game/current_game.h"
+#include "client/core/game/game_session.h"
+#include "client/core/lobby/game_list_window.h"
 #include "client/core/lobby/game_lists.h"
+#include "client/core/lobby/lobby.h"
+#include "client/core/lobby/request_actions.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/protocol/dispatcher.h"
+#include "client/core/protocol/notices.h"
 #include "client/core/protocol/session.h"
 #include "client/core/settings/settings.h"
 #include "client/core/window_views.h"
@@ -33,7 +41,7 @@ struct Platform {
     platform::Clock& clock;
     platform::EventLoop& eventLoop;
     platform::TrayService& tray;
-    platform::MediaControl& media;
+    platform::SoundPlayer& sound;
     platform::Dialogs& dialogs;
     platform::Shell& shell;
     platform::FileSystem& files;
@@ -41,39 +49,46 @@ struct Platform {
     platform::DateTimeFormat& dateTime;
 };
 
-// Where the game server is.
-struct ServerAddress {
-    std::string host = QC_SERVER_HOST;
-    std::uint16_t port = QC_SERVER_PORT;
-};
+using protocol::ServerAddress;
 
-// The windows the controller talks to. Any of them may be missing.
+// The windows the controller talks to. Any of them may be missing; the
+// game list is the controller's own (see gameList()).
 struct Views {
     FloaterView* floater = nullptr;
     TrayMenuView* trayMenu = nullptr;
     SettingsWindowView* settings = nullptr;
-    ListWindowView* gameList = nullptr;
     GameWindowView* gameWin = nullptr;
-    ListWindowView* publicReqs = nullptr;
-    ListWindowView* scoreboard = nullptr;
-    RequestWindowView* requestWin = nullptr;
-    // The settings window itself, for the buttons that open it.
-    WindowView* settingsWindow = nullptr;
-    WindowView* localGame = nullptr;
-    WindowView* playBot = nullptr;
+    lobby::LobbyViews lobby;
 };
 
-// The controller: owns the shared state and the timers, and offers the
-// operations every window calls. The logic lives in the subsystems.
+// What start-up needs to know about the machine.
+struct StartupEnvironment {
+    std::filesystem::path settingsPath;
+    settings::ScreenTwips screen;
+    settings::SettingsDefaults defaults;
+    // Without a notification area the floating indicator is the only way to
+    // reach the program, so it is shown whatever the setting says.
+    bool trayAvailable = true;
+};
+
+// The controller: the composition root. It owns the shared state, the
+// timers and the subsystems, builds each subsystem with the state and the
+// services it needs, and offers the operations every window calls.
 class Setup {
   public:
-    Setup(Platform platform, ServerAddress server);
+    // `webBase` is the web site's address; empty: the game server's host.
+    Setup(Platform platform, ServerAddress server, std::string webBase = "");
     ~Setup();
     Setup(const Setup&) = delete;
     Setup& operator=(const Setup&) = delete;
 
-    // Every list back to one empty element.
-    void ResetLists();
+    // The controller's load: settings, autostart, the icon, the first
+    // windows and the login, in that order. The single-instance check
+    // comes before it.
+    void Load(const StartupEnvironment& env);
+    // The controller's unload: goodbye to the server, the windows, the
+    // settings file, the autostart entry, the icon and the socket.
+    void Unload();
 
     // Views are attached once the windows exist.
     Views& views() { return views_; }
@@ -82,33 +97,18 @@ class Setup {
     void Send(const std::string& msg, bool noStateCheck = false) {
         session_.Send(msg, noStateCheck);
     }
-    // Sends a composed command by its rule: most need the login, the
-    // account commands go out at any time, and the settings command waits
-    // for the next login instead of being lost.
-    void SendCommand(const std::string& command);
+    void SendCommand(const std::string& command) { session_.SendCommand(command); }
     void Connect() { session_.Connect(); }
     void Disconnect(const std::string& tooltip) { session_.Disconnect(tooltip); }
-    // The server's datagrams arrive here.
-    void OnDataArrival() { dispatcher_.OnDataArrival(); }
 
     // Status display.
     void SetState(std::int16_t setTo, const std::string& tooltip) {
         status_.SetState(setTo, tooltip);
     }
 
-    // Web pages: relative pages are taken from the game server's web site.
-    void Site(const std::string& page);
-    // Starts the Knight's Tour program, or opens its page when it is missing.
-    void KnightsTour();
-
     // Opens a game by its identifier, or by "o" or "c" and the element
     // number of the open or closed games list.
     void ViewGame(const std::string& id);
-    // Refreshes the game list window from the lists, when it is shown.
-    void UpdateGameList();
-    // A server time for display: the user's locale, shifted to local time
-    // when so configured; midnight shows the date alone.
-    std::string ServerTimeText(const lobby::ServerTime& t) const;
 
     // Tray and floating-indicator clicks.
     void TrayMouseUp(int button);
@@ -121,29 +121,38 @@ class Setup {
     }
     void FloaterMouseUp(int button);
     void FloaterDblClick() { DoubleClick(); }
-    void ToggleFloater();
+    void ToggleFloater() { status_.ToggleFloater(); }
+    // The menu's check mark: whether the indicator is shown. Its entry can
+    // hide the indicator only while a tray is left to reach the program.
+    TrayMenuState MenuState() const { return {status_.FloaterShown(), status_.TrayAvailable()}; }
+    // The menu's "My Games and Requests": the window, with fresh lists.
+    void MenuGameList();
 
-    // State, read and written by the subsystems and the windows.
+    // State. Each struct is written by the subsystem named on it; tests and
+    // the start-up read and seed them here.
     protocol::LoginState login;
     protocol::ReceiveState receive;
     protocol::StatusCounters counters;
-    protocol::ListLines lists;
     lobby::GameLists gameLists;
-    protocol::CurrentGame game;
+    lobby::LobbyLists lobbyLists;
+    game::CurrentGame game;
     settings::Settings prefs;
     // Remember the password digest in the settings file.
     bool AppRemember = false;
-    // Where the settings are saved at shutdown; "" saves nothing.
-    std::string settingsPath;
-    // Where the Knight's Tour program would be.
-    std::string knightsTourPath;
+    // Where the settings are saved at shutdown; empty saves nothing.
+    std::filesystem::path settingsPath;
 
-    const ServerAddress& server() const { return server_; }
+    const ServerAddress& server() const { return session_.Server(); }
     Platform& platform() { return platform_; }
     desktop::TrayIcon& trayIcon() { return trayIcon_; }
     desktop::StatusDisplay& status() { return status_; }
+    const desktop::StatusDisplay& status() const { return status_; }
+    desktop::WebPages& web() { return web_; }
     protocol::Session& session() { return session_; }
     protocol::Dispatcher& dispatcher() { return dispatcher_; }
+    lobby::RequestActions& requests() { return requests_; }
+    lobby::GameListWindow& gameList() { return gameList_; }
+    game::GameSession& currentGame() { return gameSession_; }
 
     platform::Timer& PingTimer() { return *pingTimer_; }
     platform::Timer& TimeOut() { return *timeOut_; }
@@ -153,9 +162,9 @@ class Setup {
 
   private:
     void DoubleClick();
+    void RefreshShownWindows();
 
     Platform platform_;
-    ServerAddress server_;
     Views views_;
     std::unique_ptr<platform::Timer> pingTimer_;
     std::unique_ptr<platform::Timer> timeOut_;
@@ -164,8 +173,14 @@ class Setup {
     std::unique_ptr<platform::Timer> closeSoundTimer_;
     desktop::TrayIcon trayIcon_;
     desktop::StatusDisplay status_;
-    protocol::Session session_;
+    desktop::WebPages web_;
     protocol::Dispatcher dispatcher_;
+    protocol::Session session_;
+    protocol::Notices notices_;
+    game::GameSession gameSession_;
+    lobby::RequestActions requests_;
+    lobby::GameListWindow gameList_;
+    lobby::Lobby lobby_;
 };
 
 }  // namespace qc

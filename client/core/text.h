@@ -5,6 +5,9 @@
 
 namespace qc::text {
 
+// The program's name, in captions, box titles and tray texts.
+inline constexpr std::string_view kProgramName = "Quorvel Chess";
+
 // Lower case of ASCII letters; other bytes are kept.
 std::string ToLower(std::string_view s);
 bool StartsWith(std::string_view s, std::string_view prefix);

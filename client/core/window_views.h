@@ -24,7 +24,7 @@ class ListWindowView : public WindowView {
 };
 
 class RequestWindowView : public ListWindowView {
-public:
+  public:
     // Puts a name into the opponent box.
     virtual void SetOpponent(const std::string& qvid) = 0;
 };
@@ -67,11 +67,20 @@ class FloaterView {
     virtual bool IsVisible() const = 0;
 };
 
+// What the tray's pop-up menu shows.
+struct TrayMenuState {
+    // The floating indicator's entry: checked while it is shown, and
+    // disabled while it is the only way in.
+    bool floaterChecked = false;
+    bool floaterEnabled = true;
+    bool operator==(const TrayMenuState&) const = default;
+};
+
 // The tray's pop-up menu.
 class TrayMenuView {
   public:
     virtual ~TrayMenuView() = default;
-    virtual void Popup(bool floaterChecked) = 0;
+    virtual void Popup(const TrayMenuState& state) = 0;
     virtual void Unload() = 0;
 };
 

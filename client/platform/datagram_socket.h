@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace qc::platform {
@@ -18,8 +20,9 @@ class DatagramSocket {
     virtual bool SetRemote(const std::string& host, std::uint16_t port) = 0;
     virtual bool SendDatagram(const std::string& bytes) = 0;
     // Reads every pending datagram that came from the remote end, in order,
-    // appended to `out`. Datagrams from any other sender are dropped.
-    virtual bool ReadPending(std::string& out) = 0;
+    // appended to `out`, and tells how many there were. Datagrams from any
+    // other sender are dropped and not counted. Nothing on a read error.
+    virtual std::optional<std::size_t> ReadPending(std::string& out) = 0;
     // Called when datagrams are waiting.
     std::function<void()> onDataArrival;
 };

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace qc::platform {
 
 // Whole-file access for small files the client owns (the settings file).
+// Paths are local paths, never wire text: any folder name works.
 class FileSystem {
   public:
     enum class ReadStatus {
@@ -20,14 +22,14 @@ class FileSystem {
 
     virtual ~FileSystem() = default;
 
-    virtual ReadResult ReadFile(const std::string& path) = 0;
+    virtual ReadResult ReadFile(const std::filesystem::path& path) = 0;
 
     // Replaces the whole file in one step: a crash or a full disk part way
     // leaves either the old file or the new one, never a mix. Missing parent
     // folders are created. The file ends up readable and writable by the user
     // alone, also when an older copy was not, because it may hold the password
     // digest. Returns false on any failure and never throws.
-    virtual bool WriteFileAtomic(const std::string& path, std::string_view bytes) = 0;
+    virtual bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) = 0;
 };
 
 }  // namespace qc::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qc::platform {
@@ -13,12 +14,20 @@ struct TrayRecord {
     std::string tip;
 };
 
+// What the user did to the icon. A click is a press and release of the
+// left button; the context request is the right button's.
+enum class TrayEvent { Click, DoubleClick, ContextMenu };
+
 class TrayService {
   public:
     virtual ~TrayService() = default;
     virtual bool Add(const TrayRecord& record) = 0;
     virtual bool Modify(const TrayRecord& record) = 0;
     virtual bool Delete() = 0;
+    // Whether the desktop has a notification area to show the icon in.
+    virtual bool Available() const = 0;
+    // Called for each event on the icon.
+    std::function<void(TrayEvent)> onEvent;
 };
 
 }  // namespace qc::platform

@@ -1,7 +1,10 @@
 #include "client/qt/qt_platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDialog>
+#include <QFile>
 #include <QHostInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -9,6 +12,7 @@
 #include <QTimer>
 
 #include "client/core/account/cp1252.h"
+#include "client/core/text.h"
 
 namespace qc::qt {
 
@@ -18,6 +22,104 @@ QString FromWire(const std::string& bytes) {
 
 std::string ToWire(const QString& text) {
     return Utf16ToCp1252(text.toStdU16String());
+}
+
+std::filesystem::path ToPath(const QString& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+namespace {
+
+QuitGate* currentGate = nullptr;
+
+// Ends the innermost modal box's loop as if it had been dismissed.
+void CloseTopModal() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialog->reject();
+    } else if (modal != nullptr) {
+        modal->close();
+    }
+}
+
+}  // namespace
+
+QuitGate::QuitGate(std::function<void()> quit) : quit_(std::move(quit)) {
+    currentGate = this;
+}
+
+QuitGate::~QuitGate() {
+    if (currentGate == this) {
+        currentGate = nullptr;
+    }
+}
+
+QuitGate* QuitGate::Current() {
+    return currentGate;
+}
+
+QuitGate::Nested::Nested() {
+    if (currentGate != nullptr) {
+        ++currentGate->depth_;
+    }
+}
+
+QuitGate::Nested::~Nested() {
+    if (currentGate == nullptr) {
+        return;
+    }
+    --currentGate->depth_;
+    if (!currentGate->pending_) {
+        return;
+    }
+    if (currentGate->depth_ == 0) {
+        currentGate->Schedule();
+    } else {
+        // A box below this one is still open: close it once its loop runs.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), CloseTopModal,
+                                  Qt::QueuedConnection);
+    }
+}
+
+void QuitGate::RequestQuit() {
+    pending_ = true;
+    if (depth_ == 0) {
+        Schedule();
+        return;
+    }
+    // End the boxes' loops; the last one to close schedules the quit.
+    CloseTopModal();
+}
+
+void QuitGate::Schedule() {
+    if (scheduled_) {
+        return;
+    }
+    scheduled_ = true;
+    // Posted, so that it runs from the main loop after the handler that
+    // opened the last box has returned.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this] {
+            if (depth_ > 0) {
+                scheduled_ = false;
+                return;
+            }
+            quit_();
+        },
+        Qt::QueuedConnection);
 }
 
 namespace {
@@ -73,12 +175,19 @@ std::string QtDateTimeFormat::Date(const platform::CivilTime& t) {
 }
 
 void QtEventLoop::ProcessPendingEvents() {
+    const QuitGate::Nested nested;
     QCoreApplication::processEvents();
 }
 
 platform::MessageAnswer QtDialogs::MessageBox(const std::string& text,
                                               platform::MessageButtons buttons) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quorvel Chess"),
+    const QuitGate* gate = QuitGate::Current();
+    if (gate != nullptr && gate->Pending()) {
+        return buttons == platform::MessageButtons::Ok ? platform::MessageAnswer::Ok
+                                                       : platform::MessageAnswer::No;
+    }
+    QMessageBox box(QMessageBox::NoIcon,
+                    QString::fromLatin1(text::kProgramName.data(), text::kProgramName.size()),
                     FromWire(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     if (buttons == platform::MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -86,6 +195,7 @@ platform::MessageAnswer QtDialogs::MessageBox(const std::string& text,
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    const QuitGate::Nested nested;
     const int result = box.exec();
     if (buttons == platform::MessageButtons::Ok) {
         return platform::MessageAnswer::Ok;
@@ -95,14 +205,43 @@ platform::MessageAnswer QtDialogs::MessageBox(const std::string& text,
 
 QtUdpSocket::QtUdpSocket() {
     connect(&socket_, &QUdpSocket::readyRead, this, [this] {
-        if (onDataArrival) {
-            onDataArrival();
+        // Read at once, or Qt reports no further datagram; hand them on
+        // from the event loop.
+        Drain();
+        if (arrivalQueued_ || (received_.empty() && !readFailed_)) {
+            return;
         }
+        arrivalQueued_ = true;
+        QMetaObject::invokeMethod(this, &QtUdpSocket::Arrived, Qt::QueuedConnection);
     });
+}
+
+void QtUdpSocket::Drain() {
+    while (socket_.hasPendingDatagrams()) {
+        const QNetworkDatagram d = socket_.receiveDatagram();
+        if (!d.isValid()) {
+            readFailed_ = true;
+            return;
+        }
+        if (d.senderPort() != remotePort_ ||
+            !d.senderAddress().isEqual(remote_, QHostAddress::TolerantConversion)) {
+            continue;
+        }
+        received_.push_back(d.data());
+    }
+}
+
+void QtUdpSocket::Arrived() {
+    arrivalQueued_ = false;
+    if (onDataArrival) {
+        onDataArrival();
+    }
 }
 
 void QtUdpSocket::Close() {
     socket_.close();
+    received_.clear();
+    readFailed_ = false;
 }
 
 bool QtUdpSocket::Bind() {
@@ -145,20 +284,21 @@ bool QtUdpSocket::SendDatagram(const std::string& bytes) {
     return written == static_cast<qint64>(bytes.size());
 }
 
-bool QtUdpSocket::ReadPending(std::string& out) {
-    while (socket_.hasPendingDatagrams()) {
-        const QNetworkDatagram d = socket_.receiveDatagram();
-        if (!d.isValid()) {
-            return false;
-        }
-        if (d.senderPort() != remotePort_ ||
-            !d.senderAddress().isEqual(remote_, QHostAddress::TolerantConversion)) {
-            continue;
-        }
-        const QByteArray data = d.data();
+std::optional<std::size_t> QtUdpSocket::ReadPending(std::string& out) {
+    // Only what the read notification took: reading here as well would
+    // race Qt's own notification and leave it waiting for a read that
+    // already happened.
+    if (readFailed_) {
+        readFailed_ = false;
+        received_.clear();
+        return std::nullopt;
+    }
+    const std::size_t accepted = received_.size();
+    for (const QByteArray& data : received_) {
         out.append(data.constData(), static_cast<std::size_t>(data.size()));
     }
-    return true;
+    received_.clear();
+    return accepted;
 }
 
 }  // namespace qc::qt

@@ -4,8 +4,11 @@
 #include <QObject>
 #include <QString>
 #include <QUdpSocket>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "client/platform/clock.h"
 #include "client/platform/datagram_socket.h"
@@ -22,6 +25,44 @@ inline constexpr double kTwipsPerPixel = 15.0;
 // Windows-1252 bytes to and from Qt strings.
 QString FromWire(const std::string& bytes);
 std::string ToWire(const QString& text);
+
+// Local paths to and from Qt strings: any character the file system holds.
+std::filesystem::path ToPath(const QString& path);
+QString FromPath(const std::filesystem::path& path);
+
+// Quitting while a modal box or a yield runs its own event loop would pull
+// the loop out from under the code that opened it. A quit asked for then
+// closes the open boxes and waits; it runs from the main loop once the last
+// nested loop has ended (or, before the main loop starts, as soon as it does).
+class QuitGate {
+  public:
+    explicit QuitGate(std::function<void()> quit);
+    ~QuitGate();
+    QuitGate(const QuitGate&) = delete;
+    QuitGate& operator=(const QuitGate&) = delete;
+
+    void RequestQuit();
+    bool Pending() const { return pending_; }
+
+    // Marks a nested event loop for as long as it lives.
+    class Nested {
+      public:
+        Nested();
+        ~Nested();
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+    };
+    // The gate of this program, if one exists.
+    static QuitGate* Current();
+
+  private:
+    void Schedule();
+
+    std::function<void()> quit_;
+    bool pending_ = false;
+    bool scheduled_ = false;
+    int depth_ = 0;
+};
 
 class QtTimerFactory : public platform::TimerFactory {
   public:
@@ -46,6 +87,8 @@ class QtEventLoop : public platform::EventLoop {
     void ProcessPendingEvents() override;
 };
 
+// Modal boxes. A box that is open when the program is asked to quit is
+// closed with its default "no" answer, and none opens after that.
 class QtDialogs : public platform::Dialogs {
   public:
     platform::MessageAnswer MessageBox(const std::string& text,
@@ -53,7 +96,10 @@ class QtDialogs : public platform::Dialogs {
 };
 
 // The game server's UDP socket. Only datagrams from the server's address and
-// port are passed on; anything else is dropped unread.
+// port are passed on; anything else is dropped unread. The arrival event is
+// raised from the event loop, never from inside the socket's own read
+// notification: a handler that opens a modal box must not stop the socket
+// from reporting the next datagram.
 class QtUdpSocket : public QObject, public platform::DatagramSocket {
     Q_OBJECT
   public:
@@ -62,11 +108,18 @@ class QtUdpSocket : public QObject, public platform::DatagramSocket {
     bool Bind() override;
     bool SetRemote(const std::string& host, std::uint16_t port) override;
     bool SendDatagram(const std::string& bytes) override;
-    bool ReadPending(std::string& out) override;
+    std::optional<std::size_t> ReadPending(std::string& out) override;
 
     std::uint16_t LocalPort() const { return socket_.localPort(); }
 
   private:
+    void Drain();
+    void Arrived();
+
+    // Datagrams read from Qt but not yet handed on.
+    std::vector<QByteArray> received_;
+    bool readFailed_ = false;
+    bool arrivalQueued_ = false;
     QUdpSocket socket_;
     QHostAddress remote_;
     std::uint16_t remotePort_ = 0;

@@ -5,7 +5,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QSoundEffect>
 #include <QStyleHints>
 
@@ -49,12 +48,17 @@ QIcon StatusIcon(platform::TrayPicture picture, int size) {
     return icon;
 }
 
-QtTray::QtTray(std::function<void(int)> deliver) : deliver_(std::move(deliver)) {
-    icon_ = std::make_unique<QSystemTrayIcon>();
+QtTray::QtTray() : icon_(std::make_unique<QSystemTrayIcon>()) {
     connect(icon_.get(), &QSystemTrayIcon::activated, this, &QtTray::Activated);
 }
 
 QtTray::~QtTray() = default;
+
+void QtTray::Emit(platform::TrayEvent event) {
+    if (onEvent) {
+        onEvent(event);
+    }
+}
 
 bool QtTray::Available() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
@@ -88,18 +92,17 @@ bool QtTray::Delete() {
 }
 
 void QtTray::Activated(QSystemTrayIcon::ActivationReason reason) {
+    using platform::TrayEvent;
     const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
     switch (reason) {
         case QSystemTrayIcon::Trigger:
-            deliver_(513);
-            deliver_(514);
+            Emit(TrayEvent::Click);
             // Trays that report no double click: two clicks within the
             // double-click interval are one.
             if (!nativeDoubleClick_ && triggerPending_ && lastTrigger_.elapsed() <= interval) {
                 triggerPending_ = false;
                 lastSyntheticDouble_.start();
-                deliver_(515);
-                deliver_(514);
+                Emit(TrayEvent::DoubleClick);
             } else {
                 triggerPending_ = true;
                 lastTrigger_.start();
@@ -109,63 +112,43 @@ void QtTray::Activated(QSystemTrayIcon::ActivationReason reason) {
             nativeDoubleClick_ = true;
             triggerPending_ = false;
             if (!lastSyntheticDouble_.isValid() || lastSyntheticDouble_.elapsed() > interval) {
-                deliver_(515);
-                deliver_(514);
+                Emit(TrayEvent::DoubleClick);
             }
             break;
         case QSystemTrayIcon::Context:
-            deliver_(516);
-            deliver_(517);
+            Emit(TrayEvent::ContextMenu);
             break;
         default:
             break;
     }
 }
 
-struct QtMedia::Alias {
-    QString name;
-    std::unique_ptr<QSoundEffect> effect;
-};
+QtSound::QtSound() = default;
+QtSound::~QtSound() = default;
 
-QtMedia::QtMedia() = default;
-QtMedia::~QtMedia() = default;
+bool QtSound::Open(const std::filesystem::path& file) {
+    if (effect_ != nullptr) {
+        return false;  // still open
+    }
+    effect_ = std::make_unique<QSoundEffect>();
+    effect_->setSource(QUrl::fromLocalFile(FromPath(file)));
+    return true;
+}
 
-bool QtMedia::SendCommand(const std::string& command) {
-    const QString cmd = FromWire(command);
-    static const QRegularExpression open(
-        QStringLiteral("^open \"([^\"]*)\" type waveaudio alias (\\S+)$"),
-        QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression play(QStringLiteral("^play (\\S+)$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression close(QStringLiteral("^close (\\S+)$"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    if (const auto m = open.match(cmd); m.hasMatch()) {
-        if (alias_ != nullptr) {
-            return false;  // the alias is still open
-        }
-        alias_ = std::make_unique<Alias>();
-        alias_->name = m.captured(2);
-        alias_->effect = std::make_unique<QSoundEffect>();
-        alias_->effect->setSource(QUrl::fromLocalFile(m.captured(1)));
-        return true;
+bool QtSound::Play() {
+    if (effect_ == nullptr) {
+        return false;
     }
-    if (const auto m = play.match(cmd); m.hasMatch()) {
-        if (alias_ == nullptr || alias_->name.compare(m.captured(1), Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        // Plays once loaded; without an audio device nothing is heard.
-        alias_->effect->play();
-        return true;
+    // Plays once loaded; without an audio device nothing is heard.
+    effect_->play();
+    return true;
+}
+
+void QtSound::Close() {
+    if (effect_ != nullptr) {
+        effect_->stop();
+        effect_.reset();
     }
-    if (const auto m = close.match(cmd); m.hasMatch()) {
-        if (alias_ == nullptr || alias_->name.compare(m.captured(1), Qt::CaseInsensitive) != 0) {
-            return false;
-        }
-        alias_->effect->stop();
-        alias_.reset();
-        return true;
-    }
-    return false;
 }
 
 }  // namespace qc::qt

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -18,21 +19,21 @@ namespace qc::qt {
 // The four status pictures, drawn at run time: a knight on a coloured disc.
 QIcon StatusIcon(platform::TrayPicture picture, int size = 32);
 
-// The notification-area icon. Qt's activations become the mouse messages of
-// the notification callback (513.. left, 516.. right), so the core decodes
-// them as on every other platform.
+// The notification-area icon. Qt's activations become clicks, double clicks
+// and context requests; on trays that report no double click, two clicks
+// within the double-click interval are one.
 class QtTray : public QObject, public platform::TrayService {
     Q_OBJECT
   public:
-    explicit QtTray(std::function<void(int message)> deliver);
+    QtTray();
     ~QtTray() override;
 
     bool Add(const platform::TrayRecord& record) override;
     bool Modify(const platform::TrayRecord& record) override;
     bool Delete() override;
+    bool Available() const override;
 
     void SetContextMenu(QMenu* menu);
-    bool Available() const;
     QSystemTrayIcon* Icon() { return icon_.get(); }
 
     // Turns an activation into messages; public for tests.
@@ -40,8 +41,8 @@ class QtTray : public QObject, public platform::TrayService {
 
   private:
     void Apply(const platform::TrayRecord& record);
+    void Emit(platform::TrayEvent event);
 
-    std::function<void(int)> deliver_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     QElapsedTimer lastTrigger_;
     bool triggerPending_ = false;
@@ -49,17 +50,19 @@ class QtTray : public QObject, public platform::TrayService {
     QElapsedTimer lastSyntheticDouble_;
 };
 
-// Plays wave files under an alias, from the media command strings.
-class QtMedia : public QObject, public platform::MediaControl {
-    Q_OBJECT
+// Plays a wave file. Nothing of Qt Multimedia is created before the first
+// Open, and Close releases it again, so an idle program holds no sound.
+class QtSound : public platform::SoundPlayer {
   public:
-    QtMedia();
-    ~QtMedia() override;
-    bool SendCommand(const std::string& command) override;
+    QtSound();
+    ~QtSound() override;
+    bool Open(const std::filesystem::path& file) override;
+    bool Play() override;
+    void Close() override;
+    bool IsOpen() const { return effect_ != nullptr; }
 
   private:
-    struct Alias;
-    std::unique_ptr<Alias> alias_;
+    std::unique_ptr<QSoundEffect> effect_;
 };
 
 }  // namespace qc::qt

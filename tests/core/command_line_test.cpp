@@ -5,9 +5,6 @@
 namespace qc {
 namespace {
 
-const HostPort kServer{"localhost", 3819};
-const HostPort kBanner{"localhost", 80};
-
 TEST(CommandLine, HostPortTable) {
     struct Case {
         std::string text;
@@ -43,26 +40,6 @@ TEST(CommandLine, HostPortTable) {
             EXPECT_EQ(hp.host, "unchanged") << c.text;
         }
     }
-}
-
-TEST(CommandLine, Arguments) {
-    auto cl = ParseCommandLine({}, kServer, kBanner);
-    EXPECT_EQ(cl.server.host, "localhost");
-    EXPECT_EQ(cl.server.port, 3819);
-    EXPECT_TRUE(cl.error.empty());
-
-    cl = ParseCommandLine({"--server", "10.1.2.3:4000", "--banner=ads.example"}, kServer, kBanner);
-    EXPECT_EQ(cl.server.host, "10.1.2.3");
-    EXPECT_EQ(cl.server.port, 4000);
-    EXPECT_EQ(cl.banner.host, "ads.example");
-    EXPECT_EQ(cl.banner.port, 80);
-
-    EXPECT_TRUE(ParseCommandLine({"--help"}, kServer, kBanner).help);
-    EXPECT_TRUE(ParseCommandLine({"--version"}, kServer, kBanner).version);
-    EXPECT_FALSE(ParseCommandLine({"--server"}, kServer, kBanner).error.empty());
-    EXPECT_FALSE(ParseCommandLine({"--server", "x:0"}, kServer, kBanner).error.empty());
-    EXPECT_FALSE(ParseCommandLine({"--frobnicate"}, kServer, kBanner).error.empty());
-    EXPECT_NE(UsageText().find("--server HOST[:PORT]"), std::string::npos);
 }
 
 }  // namespace

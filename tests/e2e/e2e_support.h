@@ -109,7 +109,7 @@ struct Client {
     qt::QtUdpSocket socket;
     qt::QtEventLoop eventLoop;
     fakes::RecordingTray tray;
-    fakes::RecordingMedia media;
+    fakes::RecordingSound sound;
     fakes::ScriptedDialogs dialogs;
     fakes::FakeShell shell;
     fakes::FakeFileSystem files;
@@ -120,7 +120,7 @@ struct Client {
     std::unique_ptr<Setup> setup;
 
     explicit Client(std::uint16_t port) {
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
+        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
                                                  dialogs, shell, files, autostart, dateTime},
                                         ServerAddress{"127.0.0.1", port});
         setup->views().floater = &floater;

@@ -23,14 +23,14 @@ struct Player {
         gameWin.Show();
     }
     Setup& setup() { return *client.setup; }
-    protocol::CurrentGame& game() { return client.setup->game; }
+    game::CurrentGame& game() { return client.setup->game; }
     bool Connect() {
         setup().Connect();
-        return WaitFor([this] { return setup().login.State != 0; });
+        return WaitFor([this] { return setup().status().State() != 0; });
     }
     // Half-moves in the move log (a log without moves is one empty entry).
     std::size_t Plies() {
-        const auto& log = setup().lists.MoveLogLines;
+        const auto& log = setup().game.MoveLogLines;
         return log.size() == 1 && log[0].empty() ? 0 : log.size();
     }
     void Move(const std::string& from, const std::string& to) {
@@ -84,7 +84,7 @@ TEST_F(GamesE2E, TwoClientsPlayFoolsMate) {
     EXPECT_EQ(alice.game().WhitePlayer, "alice");
     EXPECT_EQ(alice.game().GameStatus, "w");
     EXPECT_NE(alice.game().Board.find("e1wk"), std::string::npos);
-    EXPECT_TRUE(WaitFor([&] { return alice.setup().login.State == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return alice.setup().status().State() == 2; }));
 
     struct Ply {
         Player* who;
@@ -106,11 +106,11 @@ TEST_F(GamesE2E, TwoClientsPlayFoolsMate) {
     for (Player* p : {&alice, &bob}) {
         EXPECT_EQ(p->game().StatusText, "checkmate");
         EXPECT_NE(p->game().Board.find("h4bq"), std::string::npos);
-        EXPECT_EQ(p->setup().lists.MoveLogLines.size(), 4u);
-        EXPECT_TRUE(WaitFor([&] { return p->setup().login.State == 1; }));
+        EXPECT_EQ(p->setup().game.MoveLogLines.size(), 4u);
+        EXPECT_TRUE(WaitFor([&] { return p->setup().status().State() == 1; }));
         p->setup().Send(cmd::GameList());
     }
-    EXPECT_EQ(bob.setup().lists.MoveLogLines.back().substr(0, 6), "bqd8h4");
+    EXPECT_EQ(bob.setup().game.MoveLogLines.back().substr(0, 6), "bqd8h4");
     ASSERT_TRUE(WaitFor([&] { return !alice.setup().gameLists.ClosedGamesData[0].ID.empty(); }));
     ASSERT_TRUE(WaitFor([&] { return !bob.setup().gameLists.ClosedGamesData[0].ID.empty(); }));
     EXPECT_EQ(alice.setup().gameLists.ClosedGamesData[0].Outcome, "l");
@@ -162,7 +162,7 @@ TEST_F(GamesE2E, ClientPlaysTheBotToTheEnd) {
     EXPECT_GE(plies, 4);  // no game ends sooner
     EXPECT_FALSE(me.game().StatusText.empty());
     RecordProperty("plies", plies);
-    EXPECT_TRUE(WaitFor([&] { return me.setup().login.State == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return me.setup().status().State() == 1; }));
 }
 
 }  // namespace

@@ -13,33 +13,22 @@ using lobby::kByGrid;
 using lobby::kForGrid;
 using lobby::kOpenGrid;
 
-// A shown game list window whose content is the core's window logic.
-class ListWindow : public ListWindowView {
-  public:
-    explicit ListWindow(Setup& setup) : logic(setup) {}
-    bool IsLoaded() const override { return true; }
-    bool IsShown() const override { return true; }
-    void Show() override {}
-    void Unload() override {}
-    void Update() override {
-        logic.Update();
-        ++updates;
-    }
-    lobby::GameListWindow logic;
-    int updates = 0;
-};
-
 // A logged-in named account with its game list window open.
 struct Player {
     Client client;
-    ListWindow window;
-    Player(std::uint16_t port, const std::string& name) : client(port), window(*client.setup) {
+    // The game list window, shown, with the states its widget would draw.
+    fakes::RecordingGameListView window;
+    int rendersAtShow = 0;
+    Player(std::uint16_t port, const std::string& name) : client(port) {
         client.setup->login.QVID = name;
         client.setup->login.PWHash = account::Swordfish("pw-" + name);
-        client.setup->views().gameList = &window;
+        client.setup->gameList().Attach(&window);
+        client.setup->gameList().Show();
+        rendersAtShow = window.renders;
     }
+    ~Player() { client.setup->gameList().Attach(nullptr); }
     Setup& setup() { return *client.setup; }
-    const lobby::GridState& Grid(lobby::GridId id) { return window.logic.Grid(id); }
+    const lobby::GridState& Grid(lobby::GridId id) { return window.state.grids[id]; }
     // Waits for the window to show `rows` rows in `grid`.
     bool WaitRows(lobby::GridId id, std::size_t rows) {
         return WaitFor([&] { return Grid(id).rows.size() == rows; });
@@ -55,7 +44,7 @@ class LobbyE2E : public TwoUserServerTest {
         bob_ = std::make_unique<Player>(port_, "bob");
         for (Player* p : {alice_.get(), bob_.get()}) {
             p->setup().Connect();
-            ASSERT_TRUE(WaitFor([p] { return p->window.updates > 0; }));
+            ASSERT_TRUE(WaitFor([p] { return p->window.renders > p->rendersAtShow; }));
         }
     }
 
@@ -82,11 +71,11 @@ TEST_F(LobbyE2E, RequestShowsOnBothSidesAndAcceptingOpensTheGame) {
     EXPECT_EQ(bob_->Grid(kForGrid).rows[0],
               (std::vector<std::string>{"alice", "Standard", "Black", "3 days"}));
     EXPECT_EQ(bob_->setup().counters.Reqs, 1);
-    EXPECT_EQ(bob_->setup().login.State, 3);
+    EXPECT_EQ(bob_->setup().status().State(), 3);
 
-    bob_->window.logic.Pick(kForGrid, 1, 0);
-    ASSERT_TRUE(bob_->window.logic.Buttons().accept);
-    bob_->window.logic.Accept();
+    bob_->setup().gameList().Pick(kForGrid, 1, 0);
+    ASSERT_TRUE(bob_->setup().gameList().Buttons().accept);
+    bob_->setup().gameList().Accept();
     ASSERT_TRUE(WaitFor([&] { return !bob_->setup().game.GameID.empty(); }));
     const std::string game = bob_->setup().game.GameID;
 
@@ -98,25 +87,25 @@ TEST_F(LobbyE2E, RequestShowsOnBothSidesAndAcceptingOpensTheGame) {
     EXPECT_EQ(alice_->Grid(kOpenGrid).rows[0][0], game);
     EXPECT_EQ(alice_->Grid(kOpenGrid).rows[0][3], "YES");  // alice has white
     EXPECT_TRUE(alice_->WaitRows(kByGrid, 0));
-    EXPECT_TRUE(WaitFor([&] { return alice_->setup().login.State == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return alice_->setup().status().State() == 2; }));
 }
 
 TEST_F(LobbyE2E, DecliningAndCancellingRemoveTheRequest) {
     Request(*alice_, "bob");
     ASSERT_TRUE(bob_->WaitRows(kForGrid, 1));
-    bob_->window.logic.Pick(kForGrid, 1, 0);
-    bob_->window.logic.Decline();
+    bob_->setup().gameList().Pick(kForGrid, 1, 0);
+    bob_->setup().gameList().Decline();
     EXPECT_TRUE(bob_->WaitRows(kForGrid, 0));
     EXPECT_TRUE(alice_->WaitRows(kByGrid, 0));
 
     Request(*alice_, "bob");
     ASSERT_TRUE(alice_->WaitRows(kByGrid, 1));
     ASSERT_TRUE(bob_->WaitRows(kForGrid, 1));
-    alice_->window.logic.Pick(kByGrid, 1, 0);
-    alice_->window.logic.Cancel();
+    alice_->setup().gameList().Pick(kByGrid, 1, 0);
+    alice_->setup().gameList().Cancel();
     EXPECT_TRUE(alice_->WaitRows(kByGrid, 0));
     EXPECT_TRUE(bob_->WaitRows(kForGrid, 0));
-    EXPECT_TRUE(WaitFor([&] { return bob_->setup().login.State == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return bob_->setup().status().State() == 1; }));
 }
 
 // The client's own parsers read the server's public requests, scoreboard
@@ -132,7 +121,7 @@ TEST_F(LobbyE2E, PublicRequestsScoreboardAndHistoryRoundTrip) {
     ASSERT_TRUE(alice_->WaitRows(kByGrid, 1));
     EXPECT_EQ(alice_->Grid(kByGrid).rows[0],
               (std::vector<std::string>{"-", "Chess960", "Black", "12 hours"}));
-    EXPECT_TRUE(lobby::IsPublicReq(alice_->setup(), 0));
+    EXPECT_TRUE(alice_->setup().requests().IsPublicReq(0));
 
     bob_->setup().Send("publicreqs");
     const auto& pub = bob_->setup().gameLists.PublicReqsData;
@@ -143,21 +132,21 @@ TEST_F(LobbyE2E, PublicRequestsScoreboardAndHistoryRoundTrip) {
     EXPECT_EQ(pub[0].TimeAmount, 12);
     EXPECT_EQ(pub[0].TimeUnit, "h");
     EXPECT_FALSE(pub[0].GuestsAllowed);
-    EXPECT_TRUE(lobby::IsNoGuestsReq(bob_->setup(), 0));
-    EXPECT_FALSE(lobby::IsMyPublicReq(bob_->setup(), 0));
+    EXPECT_TRUE(bob_->setup().requests().IsNoGuestsReq(0));
+    EXPECT_FALSE(bob_->setup().requests().IsMyPublicReq(0));
 
     fakes::RecordingListWindow scoreboard;
     fakes::RecordingRequestWindow requestWin;
     scoreboard.Show();
     requestWin.Show();
-    bob_->setup().views().scoreboard = &scoreboard;
-    bob_->setup().views().requestWin = &requestWin;
+    bob_->setup().views().lobby.scoreboard = &scoreboard;
+    bob_->setup().views().lobby.requestWin = &requestWin;
     bob_->setup().Send("scoreboard");
     bob_->setup().Send("requestwin");
     ASSERT_TRUE(WaitFor([&] { return scoreboard.updates == 1 && requestWin.updates == 1; }));
     // Nobody has finished a game: the scoreboard and the history are empty.
     EXPECT_TRUE(bob_->setup().gameLists.ScoreboardData[0].QVID.empty());
-    EXPECT_EQ(bob_->setup().lists.OppHistoryData, std::vector<std::string>{""});
+    EXPECT_EQ(bob_->setup().lobbyLists.OppHistoryData, std::vector<std::string>{""});
 }
 
 }  // namespace

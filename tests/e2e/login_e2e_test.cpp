@@ -23,7 +23,7 @@ class LoginE2E : public ::testing::Test {
 TEST_F(LoginE2E, GuestLogsInAndRefreshesAfterSilence) {
     Client c(port_);
     c.setup->Connect();
-    ASSERT_TRUE(WaitFor([&] { return c.setup->login.State == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return c.setup->status().State() == 1; }));
     const std::string qvid = c.setup->login.QVID;
     EXPECT_EQ(qvid.rfind("guest", 0), 0u);
     EXPECT_GT(qvid.size(), 5u);
@@ -39,9 +39,9 @@ TEST_F(LoginE2E, GuestLogsInAndRefreshesAfterSilence) {
     EXPECT_TRUE(c.setup->TimeOut().Enabled());
     ASSERT_TRUE(WaitFor([&] { return !c.setup->TimeOut().Enabled(); }));
     EXPECT_GT(c.tray.calls.size(), before);
-    EXPECT_EQ(c.setup->login.State, 1);
+    EXPECT_EQ(c.setup->status().State(), 1);
     c.timers.Advance(10'000);
-    EXPECT_EQ(c.setup->login.State, 1);
+    EXPECT_EQ(c.setup->status().State(), 1);
 }
 
 TEST_F(LoginE2E, ServerPingIsAnsweredWithPong) {
@@ -49,14 +49,14 @@ TEST_F(LoginE2E, ServerPingIsAnsweredWithPong) {
     ASSERT_TRUE(server_->Start(port_, {QStringLiteral("--ping-after"), QStringLiteral("1")}));
     Client c(port_);
     c.setup->Connect();
-    ASSERT_TRUE(WaitFor([&] { return c.setup->login.State == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return c.setup->status().State() == 1; }));
     // The client answers "ping" with "pong", which restarts its 180-second
     // count: watch the count go back up without the client having sent
     // anything of its own.
     c.timers.Advance(5'000);
     EXPECT_EQ(c.setup->login.PingTime, 175);
     ASSERT_TRUE(WaitFor([&] { return c.setup->login.PingTime == 180; }, 5000));
-    EXPECT_EQ(c.setup->login.State, 1);
+    EXPECT_EQ(c.setup->status().State(), 1);
 }
 
 TEST_F(LoginE2E, NamedAccountAndWrongPassword) {
@@ -70,7 +70,7 @@ TEST_F(LoginE2E, NamedAccountAndWrongPassword) {
     good.setup->login.QVID = "Alice";
     good.setup->login.PWHash = account::Swordfish("s3cret");
     good.setup->Connect();
-    ASSERT_TRUE(WaitFor([&] { return good.setup->login.State == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return good.setup->status().State() == 1; }));
     EXPECT_EQ(good.Tip().substr(0, 13), "QVID: Alice\r\n");
 
     Client bad(port_);
@@ -93,19 +93,19 @@ TEST_F(LoginE2E, NamedAccountAndWrongPassword) {
 TEST_F(LoginE2E, ServerDownTimesOutAndTheClientComesBackByItself) {
     Client c(port_);
     c.setup->Connect();
-    ASSERT_TRUE(WaitFor([&] { return c.setup->login.State == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return c.setup->status().State() == 1; }));
     const std::string qvid = c.setup->login.QVID;
 
     server_->Kill();
     c.setup->Connect();  // a refresh nobody answers
     WaitFor([] { return false; }, 300);
     c.timers.Advance(10'000);
-    EXPECT_EQ(c.setup->login.State, 0);
+    EXPECT_EQ(c.setup->status().State(), 0);
     EXPECT_EQ(c.Tip(), "Quorvel Chess\r\nConnection timed out\r\nWill retry in 1 minute");
 
     ASSERT_TRUE(server_->Start(port_));
     c.timers.Advance(60'000);  // the retry: a fresh login with the guest's credentials
-    ASSERT_TRUE(WaitFor([&] { return c.setup->login.State == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return c.setup->status().State() == 1; }));
     EXPECT_EQ(c.setup->login.QVID, qvid);
 }
 

@@ -18,7 +18,7 @@ struct FakeController {
     FakeSocket socket;
     FakeEventLoop eventLoop;
     RecordingTray tray;
-    RecordingMedia media;
+    RecordingSound sound;
     ScriptedDialogs dialogs;
     FakeShell shell;
     FakeFileSystem files;
@@ -27,16 +27,18 @@ struct FakeController {
     RecordingFloater floater;
     RecordingSettingsWindow settingsWindow;
     RecordingTrayMenu trayMenu;
+    RecordingGameListView gameListView;
     std::unique_ptr<Setup> setup;
 
     explicit FakeController(ServerAddress server = {"games.example", 3819}) {
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, media,
+        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
                                                  dialogs, shell, files, autostart, dateTime},
                                         server);
         Views& v = setup->views();
         v.floater = &floater;
         v.settings = &settingsWindow;
         v.trayMenu = &trayMenu;
+        setup->gameList().Attach(&gameListView);
         setup->prefs.SoundFile = "/sounds/chime.wav";
     }
 

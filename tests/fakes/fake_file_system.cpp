@@ -2,7 +2,8 @@
 
 namespace qc::fakes {
 
-platform::FileSystem::ReadResult FakeFileSystem::ReadFile(const std::string& path) {
+platform::FileSystem::ReadResult FakeFileSystem::ReadFile(const std::filesystem::path& file) {
+    const std::string path = file.string();
     ++reads_;
     if (unreadable_.count(path) != 0) {
         return {ReadStatus::kError, {}};
@@ -24,7 +25,8 @@ bool FakeFileSystem::InReadOnlyFolder(const std::string& path) const {
     return false;
 }
 
-bool FakeFileSystem::WriteFileAtomic(const std::string& path, std::string_view bytes) {
+bool FakeFileSystem::WriteFileAtomic(const std::filesystem::path& file, std::string_view bytes) {
+    const std::string path = file.string();
     ++writes_;
     if (diskFull_ || InReadOnlyFolder(path)) {
         ++failedWrites_;

@@ -15,8 +15,8 @@ namespace qc::fakes {
 // write of the real adapter does.
 class FakeFileSystem : public platform::FileSystem {
   public:
-    ReadResult ReadFile(const std::string& path) override;
-    bool WriteFileAtomic(const std::string& path, std::string_view bytes) override;
+    ReadResult ReadFile(const std::filesystem::path& path) override;
+    bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) override;
 
     void SetFile(const std::string& path, std::string bytes) { files_[path] = std::move(bytes); }
     std::optional<std::string> File(const std::string& path) const;

@@ -112,16 +112,23 @@ bool FakeSocket::SendDatagram(const std::string& bytes) {
     return true;
 }
 
-bool FakeSocket::ReadPending(std::string& out) {
+std::optional<std::size_t> FakeSocket::ReadPending(std::string& out) {
     if (failRead) {
         pending_.clear();
-        return false;
+        return std::nullopt;
     }
+    const std::size_t count = pending_.size();
     for (const auto& d : pending_) {
         out += d;
     }
     pending_.clear();
-    return true;
+    return count;
+}
+
+void FakeSocket::ReceiveForeign() {
+    if (onDataArrival) {
+        onDataArrival();
+    }
 }
 
 void FakeSocket::Receive(const std::string& bytes) {

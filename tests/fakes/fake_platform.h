@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "client/core/lobby/game_list_window.h"
 #include "client/core/window_views.h"
 #include "client/platform/clock.h"
 #include "client/platform/datagram_socket.h"
@@ -49,12 +51,15 @@ class FakeSocket : public platform::DatagramSocket {
     bool Bind() override;
     bool SetRemote(const std::string& host, std::uint16_t port) override;
     bool SendDatagram(const std::string& bytes) override;
-    bool ReadPending(std::string& out) override;
+    std::optional<std::size_t> ReadPending(std::string& out) override;
 
     // Queues a datagram from the server and raises the arrival event.
     void Receive(const std::string& bytes);
     // Queues without raising the event (delivered with the next one).
     void Queue(const std::string& bytes) { pending_.push_back(bytes); }
+    // A datagram from another sender: the event is raised, but the socket
+    // drops it unread, as the real one does.
+    void ReceiveForeign();
 
     std::vector<std::string> sent;
     bool open = false;
@@ -91,18 +96,26 @@ class RecordingTray : public platform::TrayService {
     bool Add(const platform::TrayRecord& r) override;
     bool Modify(const platform::TrayRecord& r) override;
     bool Delete() override;
+    bool Available() const override { return available; }
     const platform::TrayRecord& Last() const { return calls.back().record; }
     std::vector<Call> calls;
     bool fail = false;
+    bool available = true;
 };
 
-class RecordingMedia : public platform::MediaControl {
+// Records the sound player's calls as "open FILE", "play" and "close".
+class RecordingSound : public platform::SoundPlayer {
   public:
-    bool SendCommand(const std::string& command) override {
-        commands.push_back(command);
+    bool Open(const std::filesystem::path& file) override {
+        calls.push_back("open " + file.string());
         return !fail;
     }
-    std::vector<std::string> commands;
+    bool Play() override {
+        calls.push_back("play");
+        return !fail;
+    }
+    void Close() override { calls.push_back("close"); }
+    std::vector<std::string> calls;
     bool fail = false;
 };
 
@@ -222,10 +235,36 @@ class RecordingGameWindow : public GameWindowView {
 
 class RecordingTrayMenu : public TrayMenuView {
   public:
-    void Popup(bool checked) override { popups.push_back(checked); }
+    void Popup(const TrayMenuState& state) override { popups.push_back(state); }
     void Unload() override { ++unloads; }
-    std::vector<bool> popups;
+    std::vector<TrayMenuState> popups;
     int unloads = 0;
+};
+
+// The game list window's widget: records the states it is handed.
+class RecordingGameListView : public lobby::GameListView {
+  public:
+    void Render(const lobby::GameListState& s) override {
+        state = s;
+        ++renders;
+    }
+    void Open(double l, double t) override {
+        left = l;
+        top = t;
+        open = true;
+        ++opens;
+    }
+    void Raise() override { ++raises; }
+    void Close() override { open = false; }
+    double Left() const override { return left; }
+    double Top() const override { return top; }
+    lobby::GameListState state;
+    int renders = 0;
+    int opens = 0;
+    int raises = 0;
+    bool open = false;
+    double left = 0;
+    double top = 0;
 };
 
 }  // namespace qc::fakes

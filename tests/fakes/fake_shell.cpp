@@ -6,16 +6,16 @@ void FakeShell::OpenUrl(const std::string& url) {
     calls.push_back({Action::OpenUrl, url});
 }
 
-void FakeShell::OpenDocument(const std::string& path) {
-    calls.push_back({Action::OpenDocument, path});
+void FakeShell::OpenDocument(const std::filesystem::path& path) {
+    calls.push_back({Action::OpenDocument, path.string()});
 }
 
-void FakeShell::StartProgram(const std::string& path) {
-    calls.push_back({Action::StartProgram, path});
+void FakeShell::StartProgram(const std::filesystem::path& path) {
+    calls.push_back({Action::StartProgram, path.string()});
 }
 
-bool FakeShell::FileExists(const std::string& path) {
-    return files.count(path) != 0;
+bool FakeShell::FileExists(const std::filesystem::path& path) {
+    return files.count(path.string()) != 0;
 }
 
 std::vector<std::string> FakeShell::Urls() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <ostream>
 #include <set>
 #include <string>
@@ -26,9 +27,9 @@ class FakeShell : public platform::Shell {
     };
 
     void OpenUrl(const std::string& url) override;
-    void OpenDocument(const std::string& path) override;
-    void StartProgram(const std::string& path) override;
-    bool FileExists(const std::string& path) override;
+    void OpenDocument(const std::filesystem::path& path) override;
+    void StartProgram(const std::filesystem::path& path) override;
+    bool FileExists(const std::filesystem::path& path) override;
 
     // The addresses opened in the browser, in order.
     std::vector<std::string> Urls() const;

@@ -52,7 +52,7 @@ void BM_UpdateStream(benchmark::State& state) {
         for (const auto& d : datagrams) {
             fc.socket.Receive(d);
         }
-        fc.media.commands.clear();
+        fc.sound.calls.clear();
         fc.tray.calls.clear();
     }
     state.SetItemsProcessed(state.iterations() * 1000);

@@ -1,21 +1,16 @@
 #include "client/core/desktop/status_display.h"
 
-#include "client/core/setup.h"
 #include "client/core/text.h"
 
 namespace qc::desktop {
 
-namespace {
-constexpr const char* kSoundAlias = "YourMove";
-}
-
 platform::TrayPicture PictureForState(std::int16_t state) {
     switch (state) {
-        case protocol::kStateIdle:
+        case kStateIdle:
             return platform::TrayPicture::Red;
-        case protocol::kStateYourMove:
+        case kStateYourMove:
             return platform::TrayPicture::Green;
-        case protocol::kStateRequest:
+        case kStateRequest:
             return platform::TrayPicture::Amber;
         default:
             return platform::TrayPicture::Grey;
@@ -27,31 +22,45 @@ std::string FloaterTooltip(const std::string& tooltip) {
 }
 
 void StatusDisplay::SetState(std::int16_t setTo, const std::string& tooltip) {
-    setup_.login.State = setTo;
+    state_ = setTo;
     const platform::TrayPicture picture = PictureForState(setTo);
-    setup_.trayIcon().SetIcon(picture);
+    trayIcon_.SetIcon(picture);
     EnsureFloaterLoaded();
-    if (FloaterView* floater = setup_.views().floater) {
-        floater->SetPicture(picture);
-        floater->SetTooltip(FloaterTooltip(tooltip));
+    if (floater_ != nullptr) {
+        floater_->SetPicture(picture);
+        floater_->SetTooltip(FloaterTooltip(tooltip));
     }
-    setup_.trayIcon().SetTooltip(tooltip);
-    setup_.trayIcon().Modify();
+    trayIcon_.SetTooltip(tooltip);
+    trayIcon_.Modify();
+}
+
+void StatusDisplay::ShowFloater() {
+    EnsureFloaterLoaded();
+    if (floater_ != nullptr) {
+        floater_->SetVisible(FloaterShown());
+    }
+}
+
+void StatusDisplay::ToggleFloater() {
+    if (!trayAvailable_) {
+        return;
+    }
+    prefs_.ShowFloater = !prefs_.ShowFloater;
+    ShowFloater();
 }
 
 void StatusDisplay::EnsureFloaterLoaded() {
-    FloaterView* floater = setup_.views().floater;
-    if (floaterLoaded_ || floater == nullptr) {
+    if (floaterLoaded_ || floater_ == nullptr) {
         return;
     }
     floaterLoaded_ = true;
-    floater->MoveTo(setup_.prefs.FloaterX, setup_.prefs.FloaterY);
+    floater_->MoveTo(prefs_.FloaterX, prefs_.FloaterY);
     AlwaysOnTop();
 }
 
 void StatusDisplay::AlwaysOnTop() {
-    if (FloaterView* floater = setup_.views().floater) {
-        floater->SetTopmost(setup_.prefs.FloaterTop);
+    if (floater_ != nullptr) {
+        floater_->SetTopmost(prefs_.FloaterTop);
     }
 }
 
@@ -65,31 +74,30 @@ void StatusDisplay::FloaterMouseDown(int button, double xTwips, double yTwips) {
 }
 
 void StatusDisplay::FloaterMouseMove(double xTwips, double yTwips) {
-    FloaterView* floater = setup_.views().floater;
-    if (setup_.prefs.FloaterLock || !dragging_ || floater == nullptr) {
+    if (prefs_.FloaterLock || !dragging_ || floater_ == nullptr) {
         return;
     }
-    const double left = floater->Left() + xTwips - startX_;
-    const double top = floater->Top() + yTwips - startY_;
-    floater->MoveTo(left, top);
-    setup_.prefs.FloaterX = static_cast<float>(floater->Left());
-    setup_.prefs.FloaterY = static_cast<float>(floater->Top());
+    const double left = floater_->Left() + xTwips - startX_;
+    const double top = floater_->Top() + yTwips - startY_;
+    floater_->MoveTo(left, top);
+    prefs_.FloaterX = static_cast<float>(floater_->Left());
+    prefs_.FloaterY = static_cast<float>(floater_->Top());
 }
 
 void StatusDisplay::PlayYourMoveSound() {
-    if (!setup_.prefs.PlaySound) {
+    if (!prefs_.PlaySound) {
         return;
     }
-    platform::MediaControl& media = setup_.platform().media;
-    media.SendCommand("open \"" + setup_.prefs.SoundFile + "\" type waveaudio alias " +
-                      kSoundAlias);
-    media.SendCommand(std::string("play ") + kSoundAlias);
-    setup_.CloseSoundTimer().SetEnabled(true);
+    // Opened only when due and closed by the timer: nothing is held between
+    // sounds.
+    sound_.Open(prefs_.SoundFile);
+    sound_.Play();
+    closeSoundTimer_.SetEnabled(true);
 }
 
 void StatusDisplay::CloseSoundTick() {
-    setup_.CloseSoundTimer().SetEnabled(false);
-    setup_.platform().media.SendCommand(std::string("close ") + kSoundAlias);
+    closeSoundTimer_.SetEnabled(false);
+    sound_.Close();
 }
 
 }  // namespace qc::desktop

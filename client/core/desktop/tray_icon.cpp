@@ -23,6 +23,32 @@ std::optional<TrayMouseEvent> DecodeTrayMessage(int message) {
     }
 }
 
+TrayIcon::TrayIcon(platform::TrayService& shell) : shell_(shell) {
+    shell_.onEvent = [this](platform::TrayEvent e) { OnEvent(e); };
+}
+
+TrayIcon::~TrayIcon() {
+    shell_.onEvent = nullptr;
+}
+
+void TrayIcon::OnEvent(platform::TrayEvent event) {
+    // A double click ends with the button's release, as a native one does.
+    switch (event) {
+        case platform::TrayEvent::Click:
+            Deliver(513);
+            Deliver(514);
+            break;
+        case platform::TrayEvent::DoubleClick:
+            Deliver(515);
+            Deliver(514);
+            break;
+        case platform::TrayEvent::ContextMenu:
+            Deliver(516);
+            Deliver(517);
+            break;
+    }
+}
+
 void TrayIcon::SetTooltip(const std::string& tooltip) {
     tooltip_ = tooltip + '\0';
 }

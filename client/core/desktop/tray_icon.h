@@ -35,7 +35,11 @@ class TrayIcon {
     static constexpr std::int16_t kAdded = 1;
     static constexpr std::int16_t kModified = 2;
 
-    explicit TrayIcon(platform::TrayService& shell) : shell_(shell) {}
+    // Events of the shell's icon arrive through OnEvent.
+    explicit TrayIcon(platform::TrayService& shell);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 
     void SetIcon(platform::TrayPicture picture) { icon_ = picture; }
     platform::TrayPicture Icon() const { return icon_; }
@@ -53,6 +57,8 @@ class TrayIcon {
     void OwnerMouseMove(double xTwips, double yTwips, double twipsPerPixel);
     // The same for an adapter that already knows the message number.
     void Deliver(int message);
+    // An event as a desktop reports it: the button messages it stands for.
+    void OnEvent(platform::TrayEvent event);
 
     int LastMessage() const { return lastMessage_; }
 

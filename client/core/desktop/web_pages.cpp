@@ -2,65 +2,63 @@
 
 namespace qc::desktop {
 
-namespace {
-
-std::string Join(std::string_view dir, std::string_view name) {
-    if (dir.empty()) {
-        return std::string(name);
+std::string WebBaseUrl(std::string_view host) {
+    std::string out = "http://";
+    // A bare IPv6 literal would read as a host and a port.
+    const bool ipv6 = host.find(':') != std::string_view::npos && host.front() != '[';
+    if (ipv6) {
+        out += '[';
     }
-    std::string out(dir);
-    if (out.back() != '/') {
-        out += '/';
+    out += host;
+    if (ipv6) {
+        out += ']';
     }
-    out += name;
+    out += '/';
     return out;
 }
 
-}  // namespace
-
-std::string SiteAddress(std::string_view baseHost, std::string_view page) {
+std::string SiteAddress(std::string_view base, std::string_view page) {
     if (page.substr(0, 7) == "http://") {
         return std::string(page);
     }
-    std::string out = "http://";
-    out += baseHost;
-    out += '/';
+    std::string out(base);
     out += page;
     return out;
 }
 
-void Site(platform::Shell& shell, std::string_view baseHost, std::string_view page) {
-    shell.OpenUrl(SiteAddress(baseHost, page));
+void Site(platform::Shell& shell, std::string_view base, std::string_view page) {
+    shell.OpenUrl(SiteAddress(base, page));
 }
 
-void HelpFile(platform::Shell& shell, const std::string& readmePath) {
+void HelpFile(platform::Shell& shell, const std::filesystem::path& readmePath) {
     shell.OpenDocument(readmePath);
 }
 
-void KnightsTour(platform::Shell& shell, const std::string& programPath,
-                 std::string_view baseHost) {
+void KnightsTour(platform::Shell& shell, const std::filesystem::path& programPath,
+                 std::string_view base) {
     if (!programPath.empty() && shell.FileExists(programPath)) {
         shell.StartProgram(programPath);
     } else {
-        Site(shell, baseHost, "knightstour.html");
+        Site(shell, base, "knightstour.html");
     }
 }
 
-std::string ReadmePath(DesktopPlatform platform, std::string_view exeDir,
-                       const std::vector<std::string>& dataDirs, platform::Shell& shell) {
-    constexpr std::string_view kReadme = "Readme.txt";
+std::filesystem::path ReadmePath(DesktopPlatform platform, const std::filesystem::path& exeDir,
+                                 const std::vector<std::filesystem::path>& dataDirs,
+                                 platform::Shell& shell) {
+    const std::filesystem::path readme = "Readme.txt";
     if (platform == DesktopPlatform::Windows) {
-        return Join(exeDir, kReadme);
+        return exeDir / readme;
     }
-    std::vector<std::string> candidates;
-    candidates.push_back(Join(Join(exeDir, "../share/quorvel-chess"), kReadme));
-    for (const std::string& dir : dataDirs) {
+    std::vector<std::filesystem::path> candidates;
+    candidates.push_back(exeDir / "../share/quorvel-chess" / readme);
+    for (const std::filesystem::path& dir : dataDirs) {
         if (!dir.empty()) {
-            candidates.push_back(Join(Join(dir, "quorvel-chess"), kReadme));
+            candidates.push_back(dir / "quorvel-chess" / readme);
         }
     }
-    candidates.push_back(Join(exeDir, kReadme));
-    for (const std::string& path : candidates) {
+    candidates.push_back(exeDir / readme);
+    for (const std::filesystem::path& path : candidates) {
         if (shell.FileExists(path)) {
             return path;
         }
@@ -68,8 +66,9 @@ std::string ReadmePath(DesktopPlatform platform, std::string_view exeDir,
     return candidates.front();
 }
 
-std::string KnightsTourPath(DesktopPlatform platform, std::string_view exeDir) {
-    return Join(exeDir, platform == DesktopPlatform::Windows ? "Ranvel.exe" : "ranvel");
+std::filesystem::path KnightsTourPath(DesktopPlatform platform,
+                                      const std::filesystem::path& exeDir) {
+    return exeDir / (platform == DesktopPlatform::Windows ? "Ranvel.exe" : "ranvel");
 }
 
 }  // namespace qc::desktop

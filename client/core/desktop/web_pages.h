@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,19 +11,45 @@
 // operation is an attempt: a page or file that cannot be opened is silent.
 namespace qc::desktop {
 
-// The address of a site page: "http://" + host + "/" + page, unless the page
-// already begins with exactly "http://" (case-sensitive), then the page itself.
-std::string SiteAddress(std::string_view baseHost, std::string_view page);
+// The web site of a game server host: "http://" + host + "/", with a
+// literal IPv6 address in brackets.
+std::string WebBaseUrl(std::string_view host);
+
+// The address of a site page: `base` + page, unless the page already begins
+// with exactly "http://" (case-sensitive), then the page itself.
+std::string SiteAddress(std::string_view base, std::string_view page);
 
 // Opens a site page, or an absolute "http://" address, in the default browser.
-void Site(platform::Shell& shell, std::string_view baseHost, std::string_view page);
+void Site(platform::Shell& shell, std::string_view base, std::string_view page);
 
 // Opens the read-me with its associated program.
-void HelpFile(platform::Shell& shell, const std::string& readmePath);
+void HelpFile(platform::Shell& shell, const std::filesystem::path& readmePath);
 
 // Starts the Knight's Tour program when it is installed, otherwise opens its
 // page on the site.
-void KnightsTour(platform::Shell& shell, const std::string& programPath, std::string_view baseHost);
+void KnightsTour(platform::Shell& shell, const std::filesystem::path& programPath,
+                 std::string_view base);
+
+// The pages and files of one installation, for the windows to open.
+class WebPages {
+  public:
+    WebPages(platform::Shell& shell, std::string base) : shell_(shell), base_(std::move(base)) {}
+
+    void SetBase(std::string base) { base_ = std::move(base); }
+    const std::string& Base() const { return base_; }
+    void SetReadme(std::filesystem::path path) { readme_ = std::move(path); }
+    void SetKnightsTour(std::filesystem::path path) { knightsTour_ = std::move(path); }
+
+    void Site(std::string_view page) { desktop::Site(shell_, base_, page); }
+    void HelpFile() { desktop::HelpFile(shell_, readme_); }
+    void KnightsTour() { desktop::KnightsTour(shell_, knightsTour_, base_); }
+
+  private:
+    platform::Shell& shell_;
+    std::string base_;
+    std::filesystem::path readme_;
+    std::filesystem::path knightsTour_;
+};
 
 enum class DesktopPlatform { Windows, Linux };
 
@@ -40,12 +67,14 @@ constexpr DesktopPlatform CurrentPlatform() {
 // quorvel-chess below each of the data folders given (for example
 // /usr/local/share, /usr/share), and beside the program; the first that
 // exists wins, and when none does, the first place is returned so that the
-// attempt to open it fails quietly. Folders use "/" and have no trailing "/".
-std::string ReadmePath(DesktopPlatform platform, std::string_view exeDir,
-                       const std::vector<std::string>& dataDirs, platform::Shell& shell);
+// attempt to open it fails quietly.
+std::filesystem::path ReadmePath(DesktopPlatform platform, const std::filesystem::path& exeDir,
+                                 const std::vector<std::filesystem::path>& dataDirs,
+                                 platform::Shell& shell);
 
 // The Knight's Tour program: "Ranvel.exe" beside ours on Windows, an
 // executable "ranvel" beside ours elsewhere.
-std::string KnightsTourPath(DesktopPlatform platform, std::string_view exeDir);
+std::filesystem::path KnightsTourPath(DesktopPlatform platform,
+                                      const std::filesystem::path& exeDir);
 
 }  // namespace qc::desktop

@@ -3,10 +3,7 @@
 
 #include <cmath>
 
-#include "client/core/desktop/web_pages.h"
-#include "client/core/lobby/request_actions.h"
 #include "client/core/lobby/server_time.h"
-#include "client/core/setup.h"
 #include "client/core/text.h"
 
 namespace qc::lobby {
@@ -26,109 +23,163 @@ std::string ColourText(const std::string& colour) {
 
 }  // namespace
 
-GameListWindow::GameListWindow(Setup& setup) : setup_(setup) {
-    grids_[kOpenGrid].headers = {"Game ID", "Opponent", "Game Type", "Your Move",
-                                 "Move must be made by"};
-    grids_[kOpenGrid].widths = {735, 1440, 1145, 885, 1995};
-    grids_[kClosedGrid].headers = {"Game ID", "Opponent", "Game Type", "Ended", "Outcome"};
-    grids_[kClosedGrid].widths = {735, 1440, 1145, 1995, 750};
-    grids_[kForGrid].headers = {"Request by", "Game Type", "Your colour", "Move time limit"};
-    grids_[kForGrid].widths = {1440, 1145, 915, 1140};
-    grids_[kByGrid].headers = {"Request for", "Game Type", "Your colour", "Move time limit"};
-    grids_[kByGrid].widths = {1440, 1145, 915, 1140};
+std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
+                           platform::DateTimeFormat& format) {
+    const ServerTime shown = DisplayTime(t, timeDiff, myTime);
+    if (!shown) {
+        return "";
+    }
+    if (shown->hour == 0 && shown->minute == 0 && shown->second == 0) {
+        return format.Date(*shown);
+    }
+    return format.DateTime(*shown);
+}
+
+GameListWindow::GameListWindow(GameListContext context) : ctx_(std::move(context)) {
+    auto& grids = state_.grids;
+    grids[kOpenGrid].headers = {"Game ID", "Opponent", "Game Type", "Your Move",
+                                "Move must be made by"};
+    grids[kOpenGrid].widths = {735, 1440, 1145, 885, 1995};
+    grids[kClosedGrid].headers = {"Game ID", "Opponent", "Game Type", "Ended", "Outcome"};
+    grids[kClosedGrid].widths = {735, 1440, 1145, 1995, 750};
+    grids[kForGrid].headers = {"Request by", "Game Type", "Your colour", "Move time limit"};
+    grids[kForGrid].widths = {1440, 1145, 915, 1140};
+    grids[kByGrid].headers = {"Request for", "Game Type", "Your colour", "Move time limit"};
+    grids[kByGrid].widths = {1440, 1145, 915, 1140};
+    clockTimer_ = ctx_.timers.CreateTimer(100, [this] { ClockTick(); });
     Load();
 }
 
+GameListWindow::~GameListWindow() = default;
+
+void GameListWindow::Attach(GameListView* view) {
+    view_ = view;
+}
+
+void GameListWindow::Render() {
+    if (view_ != nullptr) {
+        view_->Render(state_);
+    }
+}
+
+std::string GameListWindow::TimeText(const ServerTime& t) const {
+    return ServerTimeText(t, ctx_.counters.TimeDiff, ctx_.prefs.MyTime, ctx_.dateTime);
+}
+
+void GameListWindow::Show() {
+    if (!loaded_) {
+        loaded_ = true;
+        Load();
+        clockTimer_->SetEnabled(true);
+        ClockTick();
+        Render();
+        if (view_ != nullptr) {
+            view_->Open(ctx_.prefs.GameListX, ctx_.prefs.GameListY);
+        }
+        return;
+    }
+    if (view_ != nullptr) {
+        view_->Raise();
+    }
+}
+
 void GameListWindow::Load() {
-    for (GridState& g : grids_) {
+    for (GridState& g : state_.grids) {
         g.rows.clear();
         g.row = 1;
         g.selected = false;
         g.currentRow = 0;
         g.currentCol = g.Visible();
     }
-    buttons_ = GameListButtons{};
+    state_.buttons = GameListButtons{};
     EnableWindows();
 }
 
-int GameListWindow::LoadX() const {
-    return setup_.prefs.GameListX;
-}
-int GameListWindow::LoadY() const {
-    return setup_.prefs.GameListY;
-}
-
-void GameListWindow::Unload(double leftTwips, double topTwips) {
-    // A window at exactly (0, 0) keeps the saved position.
-    if (leftTwips != 0 || topTwips != 0) {
-        setup_.prefs.GameListX = static_cast<std::int32_t>(std::lround(leftTwips));
-        setup_.prefs.GameListY = static_cast<std::int32_t>(std::lround(topTwips));
+void GameListWindow::Unload() {
+    if (!loaded_) {
+        return;
     }
+    loaded_ = false;
+    clockTimer_->SetEnabled(false);
+    if (view_ == nullptr) {
+        return;
+    }
+    const double left = view_->Left();
+    const double top = view_->Top();
+    // A window at exactly (0, 0) keeps the saved position.
+    if (left != 0 || top != 0) {
+        ctx_.prefs.GameListX = static_cast<std::int32_t>(std::lround(left));
+        ctx_.prefs.GameListY = static_cast<std::int32_t>(std::lround(top));
+    }
+    view_->Close();
 }
 
 void GameListWindow::EnableWindows() {
-    const Views& v = setup_.views();
-    buttons_.publicReqs = v.publicReqs != nullptr;
-    buttons_.request = v.requestWin != nullptr;
-    buttons_.local = v.localGame != nullptr;
-    buttons_.bot = v.playBot != nullptr;
-    buttons_.scoreboard = v.scoreboard != nullptr;
-    buttons_.settings = v.settingsWindow != nullptr;
+    const LobbyViews& v = ctx_.views;
+    GameListButtons& buttons = state_.buttons;
+    buttons.publicReqs = v.publicReqs != nullptr;
+    buttons.request = v.requestWin != nullptr;
+    buttons.local = v.localGame != nullptr;
+    buttons.bot = v.playBot != nullptr;
+    buttons.scoreboard = v.scoreboard != nullptr;
+    buttons.settings = v.settingsWindow != nullptr;
 }
 
 void GameListWindow::Update() {
-    const GameLists& lists = setup_.gameLists;
-    const std::string& qvid = setup_.login.QVID;
-    for (GridState& g : grids_) {
+    const GameLists& lists = ctx_.lists;
+    const std::string& qvid = ctx_.login.QVID;
+    auto& grids = state_.grids;
+    for (GridState& g : grids) {
         g.rows.clear();
     }
 
     if (!lists.OpenGamesData.empty() && !lists.OpenGamesData[0].ID.empty()) {
         for (const OpenGameRec& r : lists.OpenGamesData) {
             const bool local = IsSelf(r.Opponent, qvid);
-            grids_[kOpenGrid].rows.push_back({r.ID, local ? "Local Game" : r.Opponent, r.GameType,
-                                              local ? "-" : (r.YourMove ? "YES" : "No"),
-                                              setup_.ServerTimeText(r.MoveBy)});
+            grids[kOpenGrid].rows.push_back({r.ID, local ? "Local Game" : r.Opponent, r.GameType,
+                                             local ? "-" : (r.YourMove ? "YES" : "No"),
+                                             TimeText(r.MoveBy)});
         }
     }
     if (!lists.ClosedGamesData.empty() && !lists.ClosedGamesData[0].ID.empty()) {
         for (const ClosedGameRec& r : lists.ClosedGamesData) {
-            grids_[kClosedGrid].rows.push_back(
+            grids[kClosedGrid].rows.push_back(
                 {r.ID, IsSelf(r.Opponent, qvid) ? "Local Game" : r.Opponent, r.GameType,
-                 setup_.ServerTimeText(r.Ended), OutcomeText(r.Outcome)});
+                 TimeText(r.Ended), OutcomeText(r.Outcome)});
         }
     }
     if (!lists.ReqsForData.empty() && !lists.ReqsForData[0].ID.empty()) {
         for (const RequestRec& r : lists.ReqsForData) {
-            grids_[kForGrid].rows.push_back(
+            grids[kForGrid].rows.push_back(
                 {r.QVID, r.GameType, ColourText(r.Colour), MoveTimeText(r.TimeAmount, r.TimeUnit)});
         }
     }
     if (!lists.ReqsByData.empty() && !lists.ReqsByData[0].ID.empty()) {
         for (const RequestRec& r : lists.ReqsByData) {
-            grids_[kByGrid].rows.push_back({r.QVID.empty() ? "-" : r.QVID, r.GameType,
-                                            ColourText(r.Colour),
-                                            MoveTimeText(r.TimeAmount, r.TimeUnit)});
+            grids[kByGrid].rows.push_back({r.QVID.empty() ? "-" : r.QVID, r.GameType,
+                                           ColourText(r.Colour),
+                                           MoveTimeText(r.TimeAmount, r.TimeUnit)});
         }
     }
-    for (GridState& g : grids_) {
+    for (GridState& g : grids) {
         g.currentRow = g.rows.empty() ? 0 : 1;
         g.currentCol = g.Visible();
     }
 
     // A list keeps its selection, and one without a selection stays so.
     for (GridId id : {kOpenGrid, kClosedGrid, kForGrid, kByGrid}) {
-        if (grids_[id].selected) {
+        if (grids[id].selected) {
             Select(id);
         }
     }
-    slots_ = "Using " + std::to_string(setup_.counters.Games) + "/" +
-             SlotsWhole(setup_.counters.Slots) + " game slots";
+    state_.slotsText = "Using " + std::to_string(ctx_.counters.Games) + "/" +
+                       SlotsWhole(ctx_.counters.Slots) + " game slots";
     EnableWindows();
+    Render();
 }
 
 void GameListWindow::Pick(GridId id, int row, int col) {
-    GridState& g = grids_[id];
+    GridState& g = state_.grids[id];
     if (row >= 1 && row <= g.DataRows()) {
         g.currentRow = row;
         g.currentCol = col;
@@ -137,10 +188,11 @@ void GameListWindow::Pick(GridId id, int row, int col) {
         }
     }
     Select(id);
+    Render();
 }
 
 void GameListWindow::Select(GridId id) {
-    GridState& g = grids_[id];
+    GridState& g = state_.grids[id];
     if (g.rows.empty()) {
         g.selected = false;
         g.currentRow = 0;
@@ -162,7 +214,7 @@ void GameListWindow::Select(GridId id) {
 }
 
 void GameListWindow::EnableFor(GridId id, bool on) {
-    GameListButtons& b = buttons_;
+    GameListButtons& b = state_.buttons;
     switch (id) {
         case kOpenGrid:
             b.view[0] = b.oppStats[0] = b.oppHist[0] = on;
@@ -174,124 +226,125 @@ void GameListWindow::EnableFor(GridId id, bool on) {
             b.decline = b.oppStats[2] = b.oppHist[2] = on;
             if (!on) {
                 b.accept = false;
-            } else if (static_cast<double>(setup_.counters.Slots) - setup_.counters.Games > 0) {
+            } else if (static_cast<double>(ctx_.counters.Slots) - ctx_.counters.Games > 0) {
                 b.accept = true;
             }
             break;
         case kByGrid: {
             b.cancel = on;
-            const bool hasOpponent = on && !IsPublicReq(setup_, grids_[kByGrid].row - 1);
+            const bool hasOpponent = on && !ctx_.actions.IsPublicReq(state_.grids[kByGrid].row - 1);
             b.oppStats[3] = b.oppHist[3] = hasOpponent;
             break;
         }
     }
 }
 
-bool GameListWindow::ClockTick() {
-    const platform::CivilTime local = setup_.platform().clock.LocalNow();
+void GameListWindow::ClockTick() {
+    const platform::CivilTime local = ctx_.clock.LocalNow();
     const platform::CivilTime shown =
-        setup_.prefs.MyTime ? local
-                            : CivilFromSeconds(CivilSeconds(local) - setup_.counters.TimeDiff);
-    std::string clock = setup_.platform().dateTime.DateTime(shown);
-    std::string caption = "Quorvel Chess - ";
-    const protocol::LoginState& login = setup_.login;
-    if (login.State != 0) {
+        ctx_.prefs.MyTime ? local : CivilFromSeconds(CivilSeconds(local) - ctx_.counters.TimeDiff);
+    std::string clock = ctx_.dateTime.DateTime(shown);
+    std::string caption = std::string(text::kProgramName) + " - ";
+    const protocol::LoginState& login = ctx_.login;
+    if (ctx_.status.State() != desktop::kStateOffline) {
         caption += text::ToLower(login.QVID) == "guest" ? "Creating guest account" : login.QVID;
     } else {
         caption += login.PingTime > 3 ? "Disconnected" : "Connecting";
     }
-    const bool changed = clock != clock_ || caption != caption_;
-    clock_ = std::move(clock);
-    caption_ = std::move(caption);
-    return changed;
+    if (clock == state_.clock && caption == state_.caption) {
+        return;
+    }
+    state_.clock = std::move(clock);
+    state_.caption = std::move(caption);
+    Render();
 }
 
 void GameListWindow::View(int i) {
-    const GridState& g = grids_[i == 0 ? kOpenGrid : kClosedGrid];
-    setup_.ViewGame((i == 0 ? "o" : "c") + std::to_string(g.row - 1));
+    const GridState& g = state_.grids[i == 0 ? kOpenGrid : kClosedGrid];
+    ctx_.viewGame((i == 0 ? "o" : "c") + std::to_string(g.row - 1));
 }
 
 void GameListWindow::DoubleClick(GridId grid) {
-    if ((grid == kOpenGrid || grid == kClosedGrid) && grids_[grid].selected) {
+    if ((grid == kOpenGrid || grid == kClosedGrid) && state_.grids[grid].selected) {
         View(grid);
     }
 }
 
 void GameListWindow::OppStats(int i) {
     if (i >= 0 && i < 4) {
-        lobby::OppStats(setup_, i, grids_[i].row - 1);
+        ctx_.actions.OppStats(i, state_.grids[i].row - 1);
     }
 }
 
 void GameListWindow::OppHist(int i) {
     if (i >= 0 && i < 4) {
-        lobby::OppHist(setup_, i, grids_[i].row - 1);
+        ctx_.actions.OppHist(i, state_.grids[i].row - 1);
     }
 }
 
 void GameListWindow::Accept() {
-    AcceptReq(setup_, grids_[kForGrid].row - 1);
+    ctx_.actions.AcceptReq(state_.grids[kForGrid].row - 1);
 }
 void GameListWindow::Decline() {
-    DeclineReq(setup_, grids_[kForGrid].row - 1);
+    ctx_.actions.DeclineReq(state_.grids[kForGrid].row - 1);
 }
 void GameListWindow::Remove() {
-    RemoveGame(setup_, grids_[kClosedGrid].row - 1);
+    ctx_.actions.RemoveGame(state_.grids[kClosedGrid].row - 1);
 }
 void GameListWindow::Cancel() {
-    CancelReq(setup_, grids_[kByGrid].row - 1);
+    ctx_.actions.CancelReq(state_.grids[kByGrid].row - 1);
 }
 
 void GameListWindow::PublicReqs() {
-    if (auto* w = setup_.views().publicReqs) {
+    if (auto* w = ctx_.views.publicReqs) {
         w->Show();
-        setup_.Send(protocol::cmd::PublicReqs());
+        ctx_.commands.Send(protocol::cmd::PublicReqs());
     }
 }
 
 void GameListWindow::Request() {
-    if (auto* w = setup_.views().requestWin) {
+    if (auto* w = ctx_.views.requestWin) {
         w->Show();
-        setup_.Send(protocol::cmd::RequestWin());
+        ctx_.commands.Send(protocol::cmd::RequestWin());
     }
 }
 
 void GameListWindow::Local() {
-    if (auto* w = setup_.views().localGame) {
+    if (auto* w = ctx_.views.localGame) {
         w->Show();
     }
 }
 
 void GameListWindow::Bot() {
-    if (auto* w = setup_.views().playBot) {
+    if (auto* w = ctx_.views.playBot) {
         w->Show();
     }
 }
 
 void GameListWindow::KnightsTour() {
-    setup_.KnightsTour();
+    ctx_.web.KnightsTour();
 }
 
 void GameListWindow::MyStats() {
-    setup_.Site("stats.html?qvid=" + setup_.login.QVID);
+    ctx_.web.Site("stats.html?qvid=" + ctx_.login.QVID);
 }
 void GameListWindow::MyHist() {
-    setup_.Site("history.html?qvid=" + setup_.login.QVID);
+    ctx_.web.Site("history.html?qvid=" + ctx_.login.QVID);
 }
 
 void GameListWindow::Scoreboard() {
-    if (auto* w = setup_.views().scoreboard) {
+    if (auto* w = ctx_.views.scoreboard) {
         w->Show();
-        setup_.Send(protocol::cmd::Scoreboard());
+        ctx_.commands.Send(protocol::cmd::Scoreboard());
     }
 }
 
 void GameListWindow::BuySlots() {
-    setup_.Site("buyslots.html");
+    ctx_.web.Site("buyslots.html");
 }
 
 void GameListWindow::Settings() {
-    WindowView* w = setup_.views().settingsWindow;
+    WindowView* w = ctx_.views.settingsWindow;
     if (w == nullptr) {
         return;
     }
@@ -299,12 +352,12 @@ void GameListWindow::Settings() {
     const bool wasShown = w->IsShown();
     w->Show();
     if (!wasShown) {
-        setup_.Send(protocol::cmd::GetSettings());
+        ctx_.commands.Send(protocol::cmd::GetSettings());
     }
 }
 
 void GameListWindow::RefreshButton() {
-    setup_.Connect();
+    ctx_.connect();
 }
 
 }  // namespace qc::lobby

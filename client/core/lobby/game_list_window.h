@@ -2,12 +2,21 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace qc {
-class Setup;
-}
+#include "client/core/desktop/status_display.h"
+#include "client/core/desktop/web_pages.h"
+#include "client/core/lobby/game_lists.h"
+#include "client/core/lobby/request_actions.h"
+#include "client/core/protocol/controller.h"
+#include "client/core/settings/settings.h"
+#include "client/core/window_views.h"
+#include "client/platform/clock.h"
+#include "client/platform/locale.h"
+#include "client/platform/timer.h"
 
 namespace qc::lobby {
 
@@ -33,6 +42,7 @@ struct GridState {
     int DataRows() const { return static_cast<int>(rows.size()); }
     // The row painted in the highlight colour, or 0.
     int HighlightRow() const { return selected ? row : 0; }
+    bool operator==(const GridState&) const = default;
 };
 
 // Which of the window's buttons may be pressed.
@@ -51,27 +61,93 @@ struct GameListButtons {
     bool bot = false;
     bool scoreboard = false;
     bool settings = false;
+    bool operator==(const GameListButtons&) const = default;
 };
 
+// Everything the window shows.
+struct GameListState {
+    std::array<GridState, 4> grids;
+    GameListButtons buttons;
+    std::string caption = "Quorvel Chess - Disconnected";
+    std::string clock;
+    std::string slotsText = "Using 0/5 game slots";
+    bool operator==(const GameListState&) const = default;
+};
+
+// What the window needs of the widget that draws it. Positions are twips.
+class GameListView {
+  public:
+    virtual ~GameListView() = default;
+    virtual void Render(const GameListState& state) = 0;
+    // Places the window and shows it in front, with the focus.
+    virtual void Open(double leftTwips, double topTwips) = 0;
+    // Brings the shown window to the front.
+    virtual void Raise() = 0;
+    virtual void Close() = 0;
+    virtual double Left() const = 0;
+    virtual double Top() const = 0;
+};
+
+// The other windows the game list's buttons open; any may be missing.
+struct LobbyViews {
+    ListWindowView* publicReqs = nullptr;
+    ListWindowView* scoreboard = nullptr;
+    RequestWindowView* requestWin = nullptr;
+    WindowView* localGame = nullptr;
+    WindowView* playBot = nullptr;
+    WindowView* settingsWindow = nullptr;
+};
+
+// What the window reads and whom it asks.
+struct GameListContext {
+    const GameLists& lists;
+    const protocol::LoginState& login;
+    const protocol::StatusCounters& counters;
+    const desktop::StatusDisplay& status;
+    settings::Settings& prefs;
+    const platform::Clock& clock;
+    platform::DateTimeFormat& dateTime;
+    platform::TimerFactory& timers;
+    protocol::CommandSink& commands;
+    RequestActions& actions;
+    desktop::WebPages& web;
+    LobbyViews& views;
+    // Opens a game by its identifier or by "o"/"c" and an element number.
+    std::function<void(const std::string& id)> viewGame;
+    std::function<void()> connect;
+};
+
+// A server time for display: the user's locale, shifted to local time when
+// so configured; midnight shows the date alone.
+std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
+                           platform::DateTimeFormat& format);
+
 // "My Games and Requests": everything the window shows, computed from the
-// controller's lists, and what its buttons do. The widget only draws it.
+// lists, and what its buttons do. The widget draws the state it is handed
+// and forwards the user's clicks here.
 class GameListWindow {
   public:
-    explicit GameListWindow(Setup& setup);
+    explicit GameListWindow(GameListContext context);
+    ~GameListWindow();
+    GameListWindow(const GameListWindow&) = delete;
+    GameListWindow& operator=(const GameListWindow&) = delete;
 
-    // The window's load: the saved position (twips) and fresh grids.
-    void Load();
+    void Attach(GameListView* view);
+
+    // Loads the window on first use (saved position, fresh grids, the
+    // clock running) and brings it to the front.
+    void Show();
     // The window's unload: a position other than (0, 0) is kept.
-    void Unload(double leftTwips, double topTwips);
-    int LoadX() const;
-    int LoadY() const;
+    void Unload();
+    bool IsLoaded() const { return loaded_; }
+    bool IsShown() const { return loaded_; }
 
     // Copies the lists into the grids, keeping the selections.
     void Update();
     // The user picked a cell (data rows from 1, visible columns from 0).
     void Pick(GridId grid, int row, int col);
-    // Once every 100 ms; true when the clock or the caption changed.
-    bool ClockTick();
+    // Once every 100 ms while loaded: the clock and the caption.
+    void ClockTick();
 
     // Buttons.
     void View(int i);
@@ -94,23 +170,26 @@ class GameListWindow {
     void Settings();
     void RefreshButton();
 
-    const GridState& Grid(GridId g) const { return grids_[g]; }
-    const GameListButtons& Buttons() const { return buttons_; }
-    const std::string& Caption() const { return caption_; }
-    const std::string& ClockText() const { return clock_; }
-    const std::string& SlotsText() const { return slots_; }
+    const GameListState& State() const { return state_; }
+    const GridState& Grid(GridId g) const { return state_.grids[g]; }
+    const GameListButtons& Buttons() const { return state_.buttons; }
+    const std::string& Caption() const { return state_.caption; }
+    const std::string& ClockText() const { return state_.clock; }
+    const std::string& SlotsText() const { return state_.slotsText; }
 
   private:
+    void Load();
     void Select(GridId grid);
     void EnableFor(GridId grid, bool on);
     void EnableWindows();
+    void Render();
+    std::string TimeText(const ServerTime& t) const;
 
-    Setup& setup_;
-    std::array<GridState, 4> grids_;
-    GameListButtons buttons_;
-    std::string caption_ = "Quorvel Chess - Disconnected";
-    std::string clock_;
-    std::string slots_ = "Using 0/5 game slots";
+    GameListContext ctx_;
+    GameListView* view_ = nullptr;
+    std::unique_ptr<platform::Timer> clockTimer_;
+    GameListState state_;
+    bool loaded_ = false;
 };
 
 }  // namespace qc::lobby

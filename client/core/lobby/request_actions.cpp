@@ -1,9 +1,8 @@
 #include "client/core/lobby/request_actions.h"
-#include "client/core/protocol/commands.h"
 
 #include <vector>
 
-#include "client/core/setup.h"
+#include "client/core/protocol/commands.h"
 
 namespace qc::lobby {
 
@@ -15,8 +14,25 @@ const Rec* At(const std::vector<Rec>& list, int i) {
                                                                : nullptr;
 }
 
-std::string OpponentName(const Setup& setup, int list, int x) {
-    const GameLists& g = setup.gameLists;
+template <typename Rec>
+void SendWithId(protocol::CommandSink& commands, std::string (*command)(std::string_view),
+                const std::vector<Rec>& list, int i) {
+    if (const Rec* r = At(list, i)) {
+        commands.Send(command(r->ID));
+    }
+}
+
+// A player's page on the web site; the name goes in exactly as stored.
+template <typename Rec>
+void PlayerPage(desktop::WebPages& web, const char* page, const std::vector<Rec>& list, int x) {
+    const Rec* r = At(list, x);
+    web.Site(std::string(page) + "?qvid=" + (r ? r->QVID : std::string()));
+}
+
+}  // namespace
+
+std::string RequestActions::OpponentName(int list, int x) const {
+    const GameLists& g = lists_;
     switch (list) {
         case 0:
             return At(g.OpenGamesData, x) ? At(g.OpenGamesData, x)->Opponent : "";
@@ -29,91 +45,74 @@ std::string OpponentName(const Setup& setup, int list, int x) {
     }
 }
 
-template <typename Rec>
-void SendWithId(Setup& setup, std::string (*command)(std::string_view),
-                const std::vector<Rec>& list, int i) {
-    if (const Rec* r = At(list, i)) {
-        setup.Send(command(r->ID));
-    }
+void RequestActions::AcceptReq(int i) {
+    SendWithId(commands_, protocol::cmd::Accept, lists_.ReqsForData, i);
 }
 
-// A player's page on the web site; the name goes in exactly as stored.
-template <typename Rec>
-void PlayerPage(Setup& setup, const char* page, const std::vector<Rec>& list, int x) {
-    const Rec* r = At(list, x);
-    setup.Site(std::string(page) + "?qvid=" + (r ? r->QVID : std::string()));
+void RequestActions::DeclineReq(int i) {
+    SendWithId(commands_, protocol::cmd::Cancel, lists_.ReqsForData, i);
 }
 
-}  // namespace
-
-void AcceptReq(Setup& setup, int i) {
-    SendWithId(setup, protocol::cmd::Accept, setup.gameLists.ReqsForData, i);
+void RequestActions::CancelReq(int i) {
+    SendWithId(commands_, protocol::cmd::Cancel, lists_.ReqsByData, i);
 }
 
-void DeclineReq(Setup& setup, int i) {
-    SendWithId(setup, protocol::cmd::Cancel, setup.gameLists.ReqsForData, i);
+void RequestActions::RemoveGame(int i) {
+    SendWithId(commands_, protocol::cmd::Remove, lists_.ClosedGamesData, i);
 }
 
-void CancelReq(Setup& setup, int i) {
-    SendWithId(setup, protocol::cmd::Cancel, setup.gameLists.ReqsByData, i);
+void RequestActions::AcceptPublicReq(int i) {
+    SendWithId(commands_, protocol::cmd::Accept, lists_.PublicReqsData, i);
 }
 
-void RemoveGame(Setup& setup, int i) {
-    SendWithId(setup, protocol::cmd::Remove, setup.gameLists.ClosedGamesData, i);
-}
-
-void AcceptPublicReq(Setup& setup, int i) {
-    SendWithId(setup, protocol::cmd::Accept, setup.gameLists.PublicReqsData, i);
-}
-
-bool IsPublicReq(const Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.ReqsByData, i);
+bool RequestActions::IsPublicReq(int i) const {
+    const auto* r = At(lists_.ReqsByData, i);
     return r != nullptr && r->QVID.empty();
 }
 
-bool IsMyPublicReq(const Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.PublicReqsData, i);
-    return r != nullptr && IsSelf(r->QVID, setup.login.QVID);
+bool RequestActions::IsMyPublicReq(int i) const {
+    const auto* r = At(lists_.PublicReqsData, i);
+    return r != nullptr && IsSelf(r->QVID, login_.QVID);
 }
 
-bool IsNoGuestsReq(const Setup& setup, int i) {
-    const auto* r = At(setup.gameLists.PublicReqsData, i);
+bool RequestActions::IsNoGuestsReq(int i) const {
+    const auto* r = At(lists_.PublicReqsData, i);
     return r != nullptr && !r->GuestsAllowed;
 }
 
-void OppStats(Setup& setup, int list, int x) {
-    setup.Site("stats.html?qvid=" + OpponentName(setup, list, x));
+void RequestActions::OppStats(int list, int x) {
+    web_.Site("stats.html?qvid=" + OpponentName(list, x));
 }
 
-void OppHist(Setup& setup, int list, int x) {
-    setup.Site("history.html?qvid=" + OpponentName(setup, list, x));
+void RequestActions::OppHist(int list, int x) {
+    web_.Site("history.html?qvid=" + OpponentName(list, x));
 }
 
-void PublicReqStats(Setup& setup, int x) {
-    PlayerPage(setup, "stats.html", setup.gameLists.PublicReqsData, x);
+void RequestActions::PublicReqStats(int x) {
+    PlayerPage(web_, "stats.html", lists_.PublicReqsData, x);
 }
 
-void PublicReqHist(Setup& setup, int x) {
-    PlayerPage(setup, "history.html", setup.gameLists.PublicReqsData, x);
+void RequestActions::PublicReqHist(int x) {
+    PlayerPage(web_, "history.html", lists_.PublicReqsData, x);
 }
 
-void BoardStats(Setup& setup, int x) {
-    PlayerPage(setup, "stats.html", setup.gameLists.ScoreboardData, x);
+void RequestActions::BoardStats(int x) {
+    PlayerPage(web_, "stats.html", lists_.ScoreboardData, x);
 }
 
-void BoardHist(Setup& setup, int x) {
-    PlayerPage(setup, "history.html", setup.gameLists.ScoreboardData, x);
+void RequestActions::BoardHist(int x) {
+    PlayerPage(web_, "history.html", lists_.ScoreboardData, x);
 }
 
-void BoardReq(Setup& setup, int x) {
-    RequestWindowView* window = setup.views().requestWin;
+void RequestActions::BoardReq(int x) {
+    RequestWindowView* window = requestWin_;
     if (window != nullptr) {
         window->Show();
     }
-    setup.Send(protocol::cmd::RequestWin());
+    commands_.Send(protocol::cmd::RequestWin());
     // The answer to "requestwin" refills the box's list but keeps its text,
     // so the name stays whichever comes first.
-    const auto* r = At(setup.gameLists.ScoreboardData, x);
+    const auto* r = At(lists_.ScoreboardData, x);
     if (window != nullptr && r != nullptr) {
         window->SetOpponent(r->QVID);
     }

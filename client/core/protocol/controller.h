@@ -2,29 +2,21 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "client/core/game/game_messages.h"
-
-// The controller's shared state, one small struct per concern. Setup owns
-// one of each; the subsystems read and write them through Setup.
+// The session's shared state, one small struct per concern. The controller
+// owns one of each; the subsystem that writes a struct is named on it, the
+// others read it or call that subsystem's operations.
 namespace qc::protocol {
 
 inline constexpr const char* kCrLf = "\r\n";
 
-// Tray states.
-inline constexpr std::int16_t kStateOffline = 0;
-inline constexpr std::int16_t kStateIdle = 1;
-inline constexpr std::int16_t kStateYourMove = 2;
-inline constexpr std::int16_t kStateRequest = 3;
-
+// Written by the session.
 struct LoginState {
     // The account identifier every line is sent under; "guest" for a guest
     // without an assigned identifier.
     std::string QVID;
     // The password digest; "*" for a new guest, "" when none is known.
     std::string PWHash;
-    std::int16_t State = kStateOffline;
     // One command held back until the next "update:".
     std::string OnConnect;
     // Seconds until PingTimer calls Connect.
@@ -46,6 +38,7 @@ enum class RcvMode : std::int16_t {
     Chat = 10,
 };
 
+// Written by the dispatcher.
 struct ReceiveState {
     // Received text not yet cut into lines; kept across disconnections.
     std::string RcvBuffer;
@@ -57,6 +50,7 @@ struct ReceiveState {
     bool SkippingLongLine = false;
 };
 
+// Written by the session from each "update:" line.
 struct StatusCounters {
     std::int16_t Reqs = 0;
     std::int16_t Games = 0;
@@ -64,26 +58,17 @@ struct StatusCounters {
     float Slots = 0;
     // Seconds: local clock minus server clock.
     std::int32_t TimeDiff = 0;
-    // ";"-separated game type names.
-    std::string GameTypes = "Standard;Chess960";
+
+    bool operator==(const StatusCounters&) const = default;
 };
 
-// Lists kept as plain lines until their records get a parser of their own.
-struct ListLines {
-    std::vector<std::string> OppHistoryData{""};
-    std::vector<std::string> MoveLogLines{""};
-    std::string ChatText;
-};
-
-// The game being shown in the game window: the fields of its "game: "
-// line, and what the other game messages and the move input keep.
-struct CurrentGame : game::GameFields {
-    std::string Board;
-    std::string CanMove;
-    std::string Selected;
-    std::string Orientation;
-    std::string PendingMove;
-    bool ViewNextPending = false;
+// Where commands go. The session implements it; the windows' logic sends
+// through it and never touches the socket.
+class CommandSink {
+  public:
+    virtual ~CommandSink() = default;
+    // Sends a command under the login; dropped while not logged in.
+    virtual void Send(const std::string& command) = 0;
 };
 
 }  // namespace qc::protocol

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "client/core/protocol/controller.h"
-#include "client/platform/clock.h"
-
-namespace qc {
-class Setup;
-}
+#include "client/platform/timer.h"
 
 namespace qc::protocol {
 
@@ -21,45 +20,74 @@ inline constexpr std::size_t kMaxChatBytes = 4 * 1024 * 1024;
 // Records of one list beyond this many bytes are counted but not kept.
 inline constexpr std::size_t kMaxListBytes = 32 * 1024 * 1024;
 
-// The data-arrival handler: frames the server's datagrams into CR-ended
-// lines, receives multi-line lists and dispatches every server message.
+// Stores a list record at its index, growing the list by one when needed.
+template <typename Rec>
+void StoreRecord(std::vector<Rec>& list, std::int16_t index, Rec rec) {
+    if (index < 0) {
+        return;
+    }
+    const auto i = static_cast<std::size_t>(index);
+    if (list.size() <= i) {
+        list.resize(i + 1);
+    }
+    list[i] = std::move(rec);
+}
+
+// How a message is recognised on the lower-cased line.
+enum class Match { Prefix, Whole };
+
+// One row of the message table. The handler gets the line as received;
+// returning false ends the handler and leaves later lines in the buffer.
+struct MessageRoute {
+    std::string prefix;  // lower case
+    Match match = Match::Prefix;
+    std::function<bool(const std::string& line)> handle;
+};
+
+// One multi-line list: a header line alone, record lines, and ".".
+struct ListRoute {
+    std::string header;  // lower case, matched as a whole line
+    RcvMode mode = RcvMode::None;
+    // Empties the stored list when its header arrives.
+    std::function<void()> reset;
+    // Stores one record at its zero-based index.
+    std::function<void(const std::string& line, std::int16_t index)> record;
+    // Runs on the closing "."; an abandoned list does not run it.
+    std::function<void()> end;
+    // Lists without a record count (the chat) store every line at index 0.
+    bool counted = true;
+};
+
+// The data-arrival handler's framing and routing: cuts the received text
+// into CR-ended lines, feeds the open list and hands every other line to
+// the first route of the table that matches it. The routes belong to the
+// subsystems that register them.
 class Dispatcher {
   public:
-    explicit Dispatcher(Setup& setup) : setup_(setup) {}
+    Dispatcher(ReceiveState& receive, platform::Timer& rcvModeTimer)
+        : receive_(receive), rcvModeTimer_(rcvModeTimer) {}
 
-    void OnDataArrival();
+    void AddMessage(MessageRoute route);
+    void AddList(ListRoute route);
+    const std::vector<MessageRoute>& Messages() const { return messages_; }
+    const std::vector<ListRoute>& Lists() const { return lists_; }
+
     // Appends received text and handles every complete line. Returns when
-    // the buffer holds no complete line, or after a login refusal.
+    // the buffer holds no complete line, or after a handler said stop.
     void Receive(std::string_view text);
     void SetRcvMode(RcvMode mode);
     void RcvModeTimerTick() { SetRcvMode(RcvMode::None); }
 
   private:
     bool TakeLine(std::string& line);
-    // False ends the handler, leaving later lines in the buffer.
     bool HandleLine(const std::string& line);
     void HandleListLine(const std::string& line);
-    bool HandleMessage(const std::string& line);
-    void OpenList(RcvMode mode);
-    void EndList(RcvMode mode);
-    void HandleUpdate(const std::string& line);
-    void HandleGame(const std::string& line);
-    void UpdateGameWin();
-    void HandleNotice(const std::string& line);
-    void HandleWebNotice(const std::string& line);
-    void LoginRefused(const std::string& tooltipReason, const std::string& message,
-                      int settingsFocus);
-    void HandleSlots(const std::string& line);
-    void MessageBox(const std::string& text);
-    platform::CivilTime Now() const;
+    const ListRoute* OpenRoute() const;
 
-    Setup& setup_;
+    ReceiveState& receive_;
+    platform::Timer& rcvModeTimer_;
+    std::vector<MessageRoute> messages_;
+    std::vector<ListRoute> lists_;
 };
-
-// "James" gives "James'", "Anna" gives "Anna's".
-std::string Possessive(const std::string& name);
-
-// The tray's status text for the counters.
-std::string StatusText(const std::string& qvid, const StatusCounters& counters);
 
 }  // namespace qc::protocol

@@ -1,24 +1,67 @@
 #include "client/core/protocol/session.h"
-#include "client/core/protocol/commands.h"
 
-#include "client/core/setup.h"
+#include "client/core/protocol/commands.h"
+#include "client/core/protocol/status_update.h"
+#include "client/core/protocol/wire_number.h"
 #include "client/core/text.h"
 
 namespace qc::protocol {
 
 std::string RetryTooltip(const std::string& reason) {
-    return std::string("Quorvel Chess") + kCrLf + reason + kCrLf + "Will retry in 1 minute";
+    return std::string(text::kProgramName) + kCrLf + reason + kCrLf + "Will retry in 1 minute";
+}
+
+Session::Session(LoginState& login, StatusCounters& counters, platform::DatagramSocket& socket,
+                 platform::EventLoop& eventLoop, const platform::Clock& clock,
+                 platform::Dialogs& dialogs, SessionTimers timers, desktop::StatusDisplay& status,
+                 Dispatcher& dispatcher, ServerAddress server, SettingsWindowView*& settingsWindow)
+    : login_(login),
+      counters_(counters),
+      socket_(socket),
+      eventLoop_(eventLoop),
+      clock_(clock),
+      dialogs_(dialogs),
+      timers_(timers),
+      status_(status),
+      dispatcher_(dispatcher),
+      server_(std::move(server)),
+      settingsWindow_(settingsWindow) {
+    socket_.onDataArrival = [this] { OnDataArrival(); };
+}
+
+Session::~Session() {
+    socket_.onDataArrival = nullptr;
+}
+
+void Session::Register() {
+    dispatcher_.AddMessage({"!w", Match::Prefix, [this](const std::string&) {
+                                return LoginRefused("Unknown QVID",
+                                                    "The QVID you entered does not exist.",
+                                                    SettingsFocus::QvidSelectAll);
+                            }});
+    dispatcher_.AddMessage({"!p", Match::Prefix, [this](const std::string&) {
+                                return LoginRefused("Incorrect password",
+                                                    "The password you entered is incorrect.",
+                                                    SettingsFocus::PasswordCleared);
+                            }});
+    dispatcher_.AddMessage(
+        {"guest: ", Match::Prefix, [this](const std::string& l) { return HandleGuest(l); }});
+    dispatcher_.AddMessage(
+        {"update:", Match::Prefix, [this](const std::string& l) { return HandleUpdate(l); }});
+    dispatcher_.AddMessage({"ping", Match::Whole, [this](const std::string&) {
+                                Send(cmd::Pong());
+                                return true;
+                            }});
 }
 
 bool Session::SendLine(const std::string& msg, bool noStateCheck) {
-    LoginState& login = setup_.login;
-    if (login.State < 1 && !noStateCheck) {
+    if (!LoggedIn() && !noStateCheck) {
         return true;
     }
-    setup_.PingTimer().SetEnabled(false);
-    login.PingTime = 180;
-    setup_.PingTimer().SetEnabled(true);
-    return setup_.platform().socket.SendDatagram(login.QVID + " " + msg + "\r");
+    timers_.ping.SetEnabled(false);
+    login_.PingTime = 180;
+    timers_.ping.SetEnabled(true);
+    return socket_.SendDatagram(login_.QVID + " " + msg + "\r");
 }
 
 void Session::Send(const std::string& msg, bool noStateCheck) {
@@ -28,69 +71,106 @@ void Session::Send(const std::string& msg, bool noStateCheck) {
     }
 }
 
+void Session::SendCommand(const std::string& command) {
+    switch (SendRuleFor(command)) {
+        case SendRule::NoStateCheck:
+            Send(command, true);
+            break;
+        case SendRule::HeldUntilLogin:
+            if (!LoggedIn()) {
+                login_.OnConnect = command;
+            } else {
+                Send(command);
+            }
+            break;
+        case SendRule::StateChecked:
+            Send(command);
+            break;
+    }
+}
+
 void Session::ApplyGuestRule() {
-    LoginState& login = setup_.login;
-    const std::string lower = text::ToLower(login.QVID);
-    if (lower == "guest" || login.QVID.empty() ||
-        (login.PWHash.empty() && lower.substr(0, 5) == "guest")) {
-        login.QVID = "guest";
-        login.PWHash = "*";
+    const std::string lower = text::ToLower(login_.QVID);
+    if (lower == "guest" || login_.QVID.empty() ||
+        (login_.PWHash.empty() && lower.substr(0, 5) == "guest")) {
+        login_.QVID = "guest";
+        login_.PWHash = "*";
     }
 }
 
 void Session::Connect() {
-    LoginState& login = setup_.login;
     ApplyGuestRule();
-    if (login.PWHash.empty()) {
+    if (login_.PWHash.empty()) {
         // A named account without a known password: ask for one.
-        setup_.PingTimer().SetEnabled(false);
-        if (SettingsWindowView* settings = setup_.views().settings) {
-            settings->ShowWithFocus(SettingsFocus::Password);
+        timers_.ping.SetEnabled(false);
+        if (settingsWindow_ != nullptr) {
+            settingsWindow_->ShowWithFocus(SettingsFocus::Password);
         }
         return;
     }
-    if (login.State != kStateOffline) {
+    if (status_.State() != desktop::kStateOffline) {
         if (!SendLine(cmd::Update(), false)) {
             FailAndRetry("Connection error");
             return;
         }
     } else {
-        platform::DatagramSocket& socket = setup_.platform().socket;
-        socket.Close();
-        const bool opened = socket.Bind() && socket.SetRemote("", 0) &&
-                            socket.SetRemote(setup_.server().host, setup_.server().port);
+        socket_.Close();
+        const bool opened = socket_.Bind() && socket_.SetRemote("", 0) &&
+                            socket_.SetRemote(server_.host, server_.port);
         if (!opened) {
             FailAndRetry("Connection error");
             return;
         }
-        setup_.platform().eventLoop.ProcessPendingEvents();
-        if (!SendLine(cmd::Login(login.PWHash), true)) {
+        eventLoop_.ProcessPendingEvents();
+        if (!SendLine(cmd::Login(login_.PWHash), true)) {
             FailAndRetry("Connection error");
             return;
         }
     }
-    setup_.TimeOut().SetEnabled(true);
+    timers_.timeOut.SetEnabled(true);
+}
+
+void Session::ConnectSoon() {
+    timers_.connect.SetInterval(250);
+    // A further release within the wait restarts it.
+    timers_.connect.SetEnabled(false);
+    timers_.connect.SetEnabled(true);
 }
 
 void Session::Disconnect(const std::string& tooltip) {
-    setup_.TimeOut().SetEnabled(false);
-    setup_.dispatcher().SetRcvMode(RcvMode::None);
-    setup_.platform().socket.Close();
-    setup_.SetState(kStateOffline, tooltip);
+    timers_.timeOut.SetEnabled(false);
+    dispatcher_.SetRcvMode(RcvMode::None);
+    socket_.Close();
+    status_.SetState(desktop::kStateOffline, tooltip);
 }
 
 void Session::FailAndRetry(const std::string& reason) {
-    setup_.PingTimer().SetEnabled(false);
+    timers_.ping.SetEnabled(false);
     Disconnect(RetryTooltip(reason));
-    setup_.login.PingTime = 60;
-    setup_.PingTimer().SetEnabled(true);
+    login_.PingTime = 60;
+    timers_.ping.SetEnabled(true);
+}
+
+void Session::OnDataArrival() {
+    std::string text;
+    const std::optional<std::size_t> datagrams = socket_.ReadPending(text);
+    if (!datagrams) {
+        FailAndRetry("Could not connect");
+        return;
+    }
+    // Only what came from the server counts as its answer: a stray datagram
+    // must not cancel the time-out.
+    if (*datagrams == 0) {
+        return;
+    }
+    timers_.timeOut.SetEnabled(false);
+    dispatcher_.Receive(text);
 }
 
 void Session::PingTimerTick() {
-    LoginState& login = setup_.login;
-    login.PingTime = static_cast<std::int16_t>(login.PingTime - 1);
-    if (login.PingTime < 1) {
-        login.PingTime = 180;
+    login_.PingTime = static_cast<std::int16_t>(login_.PingTime - 1);
+    if (login_.PingTime < 1) {
+        login_.PingTime = 180;
         Connect();
     }
 }
@@ -100,8 +180,49 @@ void Session::TimeOutTick() {
 }
 
 void Session::ConnectTimerTick() {
-    setup_.ConnectTimer().SetEnabled(false);
+    timers_.connect.SetEnabled(false);
     Connect();
+}
+
+bool Session::HandleGuest(const std::string& line) {
+    const std::string_view rest = MidFrom(line, 8);
+    const std::size_t comma = rest.find(',');
+    // A line without the comma carries no usable credentials: keep the
+    // current ones rather than log in with a mangled digest.
+    if (comma != std::string_view::npos) {
+        login_.QVID = std::string(rest.substr(0, comma));
+        login_.PWHash = std::string(rest.substr(comma + 1));
+    }
+    return true;
+}
+
+bool Session::HandleUpdate(const std::string& line) {
+    counters_ = ReadUpdateCounters(line, counters_, clock_.LocalNow());
+    const StatusChange change = DecideStatus(counters_, status_.State());
+    status_.SetState(change.state, StatusText(login_.QVID, counters_));
+    if (change.alert) {
+        status_.PlayYourMoveSound();
+    }
+    if (!login_.OnConnect.empty()) {
+        const std::string held = login_.OnConnect;
+        Send(held);
+        login_.OnConnect.clear();
+    }
+    if (onUpdated) {
+        onUpdated();
+    }
+    return true;
+}
+
+bool Session::LoginRefused(const std::string& tooltipReason, const std::string& message,
+                           SettingsFocus focus) {
+    timers_.ping.SetEnabled(false);
+    Disconnect(std::string(text::kProgramName) + kCrLf + tooltipReason);
+    dialogs_.MessageBox(message, platform::MessageButtons::Ok);
+    if (settingsWindow_ != nullptr) {
+        settingsWindow_->ShowWithFocus(focus);
+    }
+    return false;
 }
 
 }  // namespace qc::protocol

@@ -96,9 +96,10 @@ bool ValidName(std::string_view name) {
 
 }  // namespace
 
-IniFile::IniFile(platform::FileSystem& fs, std::string path) : fs_(&fs), path_(std::move(path)) {}
+IniFile::IniFile(platform::FileSystem& fs, std::filesystem::path path)
+    : fs_(&fs), path_(std::move(path)) {}
 
-IniFile IniFile::Load(platform::FileSystem& fs, std::string path) {
+IniFile IniFile::Load(platform::FileSystem& fs, std::filesystem::path path) {
     IniFile ini(fs, std::move(path));
     platform::FileSystem::ReadResult read = fs.ReadFile(ini.path_);
     switch (read.status) {
@@ -114,7 +115,8 @@ IniFile IniFile::Load(platform::FileSystem& fs, std::string path) {
     return ini;
 }
 
-IniFile IniFile::FromBytes(platform::FileSystem& fs, std::string path, std::string_view bytes) {
+IniFile IniFile::FromBytes(platform::FileSystem& fs, std::filesystem::path path,
+                           std::string_view bytes) {
     IniFile ini(fs, std::move(path));
     ini.Parse(bytes);
     return ini;

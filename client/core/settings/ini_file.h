@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +52,10 @@ class IniFile {
     // Reads the file once. A missing or unreadable file reads as empty; an
     // unreadable one is then never replaced by Flush, so that what it holds
     // is not lost.
-    static IniFile Load(platform::FileSystem& fs, std::string path);
+    static IniFile Load(platform::FileSystem& fs, std::filesystem::path path);
     // Parses bytes already in memory; Flush then writes to `path` through `fs`.
-    static IniFile FromBytes(platform::FileSystem& fs, std::string path, std::string_view bytes);
+    static IniFile FromBytes(platform::FileSystem& fs, std::filesystem::path path,
+                             std::string_view bytes);
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view defaultValue) const;
@@ -84,7 +86,7 @@ class IniFile {
     };
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    IniFile(platform::FileSystem& fs, std::string path);
+    IniFile(platform::FileSystem& fs, std::filesystem::path path);
     void Parse(std::string_view bytes);
     static void Classify(Line& line);
     std::size_t FindSection(std::string_view section) const;
@@ -93,7 +95,7 @@ class IniFile {
     void AppendLine(std::size_t at, std::string text);
 
     platform::FileSystem* fs_;
-    std::string path_;
+    std::filesystem::path path_;
     std::vector<Line> lines_;
     std::string bom_;
     std::string eol_ = "\r\n";

@@ -228,13 +228,14 @@ void SaveSettings(IniFile& ini, const Settings& settings, std::string_view qvid,
     }
 }
 
-LoadedSettings LoadSettingsFile(platform::FileSystem& fs, const std::string& path,
+LoadedSettings LoadSettingsFile(platform::FileSystem& fs, const std::filesystem::path& path,
                                 ScreenTwips screen, const SettingsDefaults& defaults) {
     return LoadSettings(IniFile::Load(fs, path), screen, defaults);
 }
 
-bool SaveSettingsFile(platform::FileSystem& fs, const std::string& path, const Settings& settings,
-                      std::string_view qvid, std::string_view pwHash, bool appRemember) {
+bool SaveSettingsFile(platform::FileSystem& fs, const std::filesystem::path& path,
+                      const Settings& settings, std::string_view qvid, std::string_view pwHash,
+                      bool appRemember) {
     IniFile ini = IniFile::Load(fs, path);
     SaveSettings(ini, settings, qvid, pwHash, appRemember);
     return ini.Flush();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ struct Settings {
     // Section "main".
     bool OpenGameList = true;
     bool PlaySound = true;
+    // A local path in the system's own 8-bit encoding (UTF-8 outside
+    // Windows), not wire text.
     std::string SoundFile;
     bool AlwaysList = false;
     bool MyTime = true;
@@ -105,13 +108,14 @@ void SaveSettings(IniFile& ini, const Settings& settings, std::string_view qvid,
                   std::string_view pwHash, bool appRemember);
 
 // Loads the file at `path` (missing or unreadable: the defaults).
-LoadedSettings LoadSettingsFile(platform::FileSystem& fs, const std::string& path,
+LoadedSettings LoadSettingsFile(platform::FileSystem& fs, const std::filesystem::path& path,
                                 ScreenTwips screen, const SettingsDefaults& defaults = {});
 // Loads the file afresh (keys the program does not own survive, also ones
 // added by hand while it ran), writes every key and the file in one step.
 // False when the file could not be written; the caller ignores it.
-bool SaveSettingsFile(platform::FileSystem& fs, const std::string& path, const Settings& settings,
-                      std::string_view qvid, std::string_view pwHash, bool appRemember);
+bool SaveSettingsFile(platform::FileSystem& fs, const std::filesystem::path& path,
+                      const Settings& settings, std::string_view qvid, std::string_view pwHash,
+                      bool appRemember);
 
 // True when the autostart entry exists.
 bool ReadRunOnStartUp(platform::Autostart& autostart);

@@ -31,40 +31,40 @@ void ShellAdapter::OpenUrl(const std::string& url) {
     }
 }
 
-void ShellAdapter::OpenDocument(const std::string& path) {
+void ShellAdapter::OpenDocument(const std::filesystem::path& path) {
     if (!path.empty()) {
-        openUrl_(QUrl::fromLocalFile(FromWire(path)));
+        openUrl_(QUrl::fromLocalFile(FromPath(path)));
     }
 }
 
-void ShellAdapter::StartProgram(const std::string& path) {
+void ShellAdapter::StartProgram(const std::filesystem::path& path) {
     if (path.empty()) {
         return;
     }
-    const QString program = FromWire(path);
+    const QString program = FromPath(path);
     // The program's own folder, where it may look for its files.
     startProgram_(program, QFileInfo(program).absolutePath());
 }
 
-bool ShellAdapter::FileExists(const std::string& path) {
-    return !path.empty() && QFileInfo(FromWire(path)).isFile();
+bool ShellAdapter::FileExists(const std::filesystem::path& path) {
+    return !path.empty() && QFileInfo(FromPath(path)).isFile();
 }
 
-std::string ReadmeLocation(platform::Shell& shell) {
-    std::vector<std::string> dataDirs;
+std::filesystem::path ReadmeLocation(platform::Shell& shell) {
+    std::vector<std::filesystem::path> dataDirs;
     for (const QString& dir :
          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
-        dataDirs.push_back(ToWire(dir));
+        dataDirs.push_back(ToPath(dir));
     }
-    const std::string chosen =
+    const std::filesystem::path chosen =
         desktop::ReadmePath(desktop::CurrentPlatform(),
-                            ToWire(QCoreApplication::applicationDirPath()), dataDirs, shell);
-    return ToWire(QDir::cleanPath(FromWire(chosen)));
+                            ToPath(QCoreApplication::applicationDirPath()), dataDirs, shell);
+    return ToPath(QDir::cleanPath(FromPath(chosen)));
 }
 
-std::string KnightsTourLocation() {
+std::filesystem::path KnightsTourLocation() {
     return desktop::KnightsTourPath(desktop::CurrentPlatform(),
-                                    ToWire(QCoreApplication::applicationDirPath()));
+                                    ToPath(QCoreApplication::applicationDirPath()));
 }
 
 }  // namespace qc::qt

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -11,8 +12,8 @@
 namespace qc::qt {
 
 // The desktop shell through Qt: the default browser and document handlers,
-// detached program starts and the file system. Paths and addresses arrive
-// as Windows-1252 bytes and are converted here.
+// detached program starts and the file system. Addresses arrive as
+// Windows-1252 bytes, files as local paths; both are converted here.
 class ShellAdapter final : public platform::Shell {
   public:
     // Opens an address or a file: URL.
@@ -26,10 +27,10 @@ class ShellAdapter final : public platform::Shell {
     ShellAdapter(UrlOpener openUrl, ProgramStarter startProgram);
 
     void OpenUrl(const std::string& url) override;
-    void OpenDocument(const std::string& path) override;
-    void StartProgram(const std::string& path) override;
+    void OpenDocument(const std::filesystem::path& path) override;
+    void StartProgram(const std::filesystem::path& path) override;
     // True for an existing file (or a link to one), not for a folder.
-    bool FileExists(const std::string& path) override;
+    bool FileExists(const std::filesystem::path& path) override;
 
   private:
     UrlOpener openUrl_;
@@ -37,8 +38,8 @@ class ShellAdapter final : public platform::Shell {
 };
 
 // The read-me of this installation and the Knight's Tour program beside this
-// one, for HelpFile and KnightsTour; Windows-1252 paths.
-std::string ReadmeLocation(platform::Shell& shell);
-std::string KnightsTourLocation();
+// one, for HelpFile and KnightsTour.
+std::filesystem::path ReadmeLocation(platform::Shell& shell);
+std::filesystem::path KnightsTourLocation();
 
 }  // namespace qc::qt

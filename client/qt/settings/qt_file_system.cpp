@@ -10,8 +10,8 @@
 
 namespace qc::qt {
 
-platform::FileSystem::ReadResult QtFileSystem::ReadFile(const std::string& path) {
-    const QString name = FromWire(path);
+platform::FileSystem::ReadResult QtFileSystem::ReadFile(const std::filesystem::path& path) {
+    const QString name = FromPath(path);
     const QFileInfo info(name);
     if (!info.exists()) {
         return {ReadStatus::kMissing, {}};
@@ -27,8 +27,8 @@ platform::FileSystem::ReadResult QtFileSystem::ReadFile(const std::string& path)
     return {ReadStatus::kOk, bytes.toStdString()};
 }
 
-bool QtFileSystem::WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    const QString name = FromWire(path);
+bool QtFileSystem::WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    const QString name = FromPath(path);
     if (!QFileInfo(name).dir().mkpath(QStringLiteral("."))) {
         return false;
     }

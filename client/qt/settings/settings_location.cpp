@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include "client/core/settings/settings_location.h"
+#include "client/qt/qt_platform.h"
 
 #ifdef _WIN32
 #include "client/qt/settings/registry_autostart.h"
@@ -23,14 +24,15 @@ std::string ConfigHome() {
 }  // namespace
 #endif
 
-QString SettingsFilePath() {
+std::filesystem::path SettingsFilePath() {
 #ifdef _WIN32
-    return QDir::toNativeSeparators(
+    return ToPath(QDir::toNativeSeparators(
         QDir(QCoreApplication::applicationDirPath())
             .filePath(QString::fromUtf8(settings::kSettingsFileName.data(),
-                                        settings::kSettingsFileName.size())));
+                                        settings::kSettingsFileName.size()))));
 #else
-    return QString::fromStdString(settings::XdgSettingsFilePath(ConfigHome()));
+    // The XDG folders are UTF-8 here, as the desktop gives them.
+    return ToPath(QString::fromStdString(settings::XdgSettingsFilePath(ConfigHome())));
 #endif
 }
 

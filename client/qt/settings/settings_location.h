@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <memory>
 
 #include "client/platform/autostart.h"
@@ -9,7 +10,7 @@ namespace qc::qt {
 
 // Where this platform keeps the settings file: beside the executable on
 // Windows, under the user's XDG configuration folder elsewhere.
-QString SettingsFilePath();
+std::filesystem::path SettingsFilePath();
 
 // The autostart entry of this platform for the running executable.
 std::unique_ptr<platform::Autostart> MakeAutostart();

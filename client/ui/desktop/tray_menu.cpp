@@ -1,5 +1,4 @@
 #include "client/ui/desktop/tray_menu.h"
-#include "client/core/protocol/commands.h"
 
 #include <QCursor>
 
@@ -15,12 +14,7 @@ TrayMenu::TrayMenu(Setup& setup, std::function<void()> exit) : setup_(setup) {
     menu_.addSeparator();
     gameList_ = menu_.addAction(QStringLiteral("My Games and Requests"));
     gameList_->setObjectName(QStringLiteral("MenuGameList"));
-    QObject::connect(gameList_, &QAction::triggered, this, [this] {
-        if (ListWindowView* w = setup_.views().gameList) {
-            w->Show();
-            setup_.Send(protocol::cmd::GameList());
-        }
-    });
+    QObject::connect(gameList_, &QAction::triggered, this, [this] { setup_.MenuGameList(); });
     menu_.addSeparator();
     showFloater_ = menu_.addAction(QStringLiteral("Floating Indicator"));
     showFloater_->setObjectName(QStringLiteral("MenuShowFloater"));
@@ -31,14 +25,24 @@ TrayMenu::TrayMenu(Setup& setup, std::function<void()> exit) : setup_(setup) {
     exit_->setObjectName(QStringLiteral("MenuExitChess"));
     QObject::connect(exit_, &QAction::triggered, this, [exit = std::move(exit)] { exit(); });
     // Trays that show the menu themselves still get a fresh check mark.
-    QObject::connect(&menu_, &QMenu::aboutToShow, this,
-                     [this] { showFloater_->setChecked(setup_.prefs.ShowFloater); });
+    QObject::connect(&menu_, &QMenu::aboutToShow, this, [this] {
+        if (!popping_) {
+            Apply(setup_.MenuState());
+        }
+    });
 }
 
-void TrayMenu::Popup(bool floaterChecked) {
-    showFloater_->setChecked(floaterChecked);
+void TrayMenu::Apply(const TrayMenuState& state) {
+    showFloater_->setChecked(state.floaterChecked);
+    showFloater_->setEnabled(state.floaterEnabled);
+}
+
+void TrayMenu::Popup(const TrayMenuState& state) {
+    Apply(state);
     if (!menu_.isVisible()) {
+        popping_ = true;
         menu_.popup(QCursor::pos());
+        popping_ = false;
     }
 }
 

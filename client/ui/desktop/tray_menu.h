@@ -18,7 +18,7 @@ class TrayMenu : public QObject, public TrayMenuView {
   public:
     TrayMenu(Setup& setup, std::function<void()> exit);
 
-    void Popup(bool floaterChecked) override;
+    void Popup(const TrayMenuState& state) override;
     void Unload() override {}
 
     QMenu* Menu() { return &menu_; }
@@ -28,12 +28,16 @@ class TrayMenu : public QObject, public TrayMenuView {
     QAction* MenuExitChess() { return exit_; }
 
   private:
+    void Apply(const TrayMenuState& state);
+
     Setup& setup_;
     QMenu menu_;
     QAction* connect_;
     QAction* gameList_;
     QAction* showFloater_;
     QAction* exit_;
+    // True while Popup shows the menu with the state it was handed.
+    bool popping_ = false;
 };
 
 }  // namespace qc::ui

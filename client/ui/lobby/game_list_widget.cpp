@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "client/core/setup.h"
 #include "client/qt/qt_platform.h"
 
 namespace qc::ui {
@@ -44,14 +43,14 @@ QLabel* Caption(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), logic_(setup) {
+GameListWidget::GameListWidget(lobby::GameListWindow& logic) : QWidget(nullptr), logic_(logic) {
     setObjectName(QStringLiteral("GameList"));
     // The window was designed around a small dialog font; a larger one
     // would push it past small screens.
     QFont small = font();
     small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
     setFont(small);
-    setWindowTitle(QString::fromLatin1(logic_.Caption().c_str()));
+    setWindowTitle(qt::FromWire(logic_.Caption()));
     setStyleSheet(
         QStringLiteral("QWidget#GameList, QLabel { background: black; color: rgb(0,153,255); }"
                        "QTableWidget { background: rgb(32,32,32); color: rgb(0,153,255);"
@@ -65,22 +64,28 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
     auto* top = new QHBoxLayout;
     using L = lobby::GameListWindow;
     auto bind = [this](void (L::*f)()) { return [this, f] { (logic_.*f)(); }; };
-    top->addWidget(MakeButton("PublicReqsBut", tr("&Public Requests"), bind(&L::PublicReqs)));
-    top->addWidget(MakeButton("RequestBut", tr("&Request Game"), bind(&L::Request)));
-    top->addWidget(MakeButton("LocalBut", tr("&Local Game"), bind(&L::Local)));
-    top->addWidget(MakeButton("BotBut", tr("Play &Bot"), bind(&L::Bot)));
+    top->addWidget(publicReqs_ =
+                       MakeButton("PublicReqsBut", tr("&Public Requests"), bind(&L::PublicReqs)));
+    top->addWidget(request_ = MakeButton("RequestBut", tr("&Request Game"), bind(&L::Request)));
+    top->addWidget(local_ = MakeButton("LocalBut", tr("&Local Game"), bind(&L::Local)));
+    top->addWidget(bot_ = MakeButton("BotBut", tr("Play &Bot"), bind(&L::Bot)));
     top->addWidget(MakeButton("KnightBut", tr("&Knight's Tour"), bind(&L::KnightsTour)));
     top->addWidget(MakeButton("MyStats", tr("&My Stats"), bind(&L::MyStats)));
     top->addWidget(MakeButton("MyHist", tr("My Game &History"), bind(&L::MyHist)));
-    top->addWidget(MakeButton("ScoreboardBut", tr("S&coreboard"), bind(&L::Scoreboard)));
+    top->addWidget(scoreboard_ =
+                       MakeButton("ScoreboardBut", tr("S&coreboard"), bind(&L::Scoreboard)));
     root->addLayout(top);
 
     auto* lists = new QGridLayout;
     auto opp = [this](QHBoxLayout* row, int i) {
-        row->addWidget(MakeButton(QStringLiteral("OppStats%1").arg(i), tr("Opponent's Stats"),
-                                  [this, i] { logic_.OppStats(i); }));
-        row->addWidget(MakeButton(QStringLiteral("OppHist%1").arg(i), tr("Opponent's Game History"),
-                                  [this, i] { logic_.OppHist(i); }));
+        oppStats_[static_cast<std::size_t>(i)] =
+            MakeButton(QStringLiteral("OppStats%1").arg(i), tr("Opponent's Stats"),
+                       [this, i] { logic_.OppStats(i); });
+        oppHist_[static_cast<std::size_t>(i)] =
+            MakeButton(QStringLiteral("OppHist%1").arg(i), tr("Opponent's Game History"),
+                       [this, i] { logic_.OppHist(i); });
+        row->addWidget(oppStats_[static_cast<std::size_t>(i)]);
+        row->addWidget(oppHist_[static_cast<std::size_t>(i)]);
     };
     auto block = [&](int r, int c, const QString& label, lobby::GridId id, QHBoxLayout* buttons) {
         auto* box = new QVBoxLayout;
@@ -90,24 +95,27 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
         lists->addLayout(box, r, c);
     };
     auto* openButtons = new QHBoxLayout;
-    openButtons->addWidget(MakeButton("View0", tr("View Game"), [this] { logic_.View(0); }));
+    openButtons->addWidget(view_[0] =
+                               MakeButton("View0", tr("View Game"), [this] { logic_.View(0); }));
     opp(openButtons, 0);
     block(0, 0, tr("Current Games"), lobby::kOpenGrid, openButtons);
 
     auto* forButtons = new QHBoxLayout;
-    forButtons->addWidget(MakeButton("Accept", tr("Accept Request"), bind(&L::Accept)));
-    forButtons->addWidget(MakeButton("Decline", tr("Decline Request"), bind(&L::Decline)));
+    forButtons->addWidget(accept_ = MakeButton("Accept", tr("Accept Request"), bind(&L::Accept)));
+    forButtons->addWidget(decline_ =
+                              MakeButton("Decline", tr("Decline Request"), bind(&L::Decline)));
     opp(forButtons, 2);
     block(0, 1, tr("Requests To Play You"), lobby::kForGrid, forButtons);
 
     auto* closedButtons = new QHBoxLayout;
-    closedButtons->addWidget(MakeButton("View1", tr("View Game"), [this] { logic_.View(1); }));
+    closedButtons->addWidget(view_[1] =
+                                 MakeButton("View1", tr("View Game"), [this] { logic_.View(1); }));
     opp(closedButtons, 1);
-    closedButtons->addWidget(MakeButton("Remove", tr("Remove Game"), bind(&L::Remove)));
+    closedButtons->addWidget(remove_ = MakeButton("Remove", tr("Remove Game"), bind(&L::Remove)));
     block(1, 0, tr("Recently Ended Games"), lobby::kClosedGrid, closedButtons);
 
     auto* byButtons = new QHBoxLayout;
-    byButtons->addWidget(MakeButton("Cancel", tr("Cancel Request"), bind(&L::Cancel)));
+    byButtons->addWidget(cancel_ = MakeButton("Cancel", tr("Cancel Request"), bind(&L::Cancel)));
     opp(byButtons, 3);
     block(1, 1, tr("Requests Made By You"), lobby::kByGrid, byButtons);
     root->addLayout(lists);
@@ -120,25 +128,20 @@ GameListWidget::GameListWidget(Setup& setup) : QWidget(nullptr), setup_(setup), 
     clock_->setMinimumWidth(
         clock_->fontMetrics().horizontalAdvance(QStringLiteral("00/00/0000 00:00:00 PM")) + 12);
     bottom->addWidget(clock_);
-    slots_ = new QLabel(QString::fromLatin1(logic_.SlotsText().c_str()), this);
+    slots_ = new QLabel(qt::FromWire(logic_.SlotsText()), this);
     slots_->setObjectName(QStringLiteral("SlotsLab"));
     bottom->addWidget(slots_, 1, Qt::AlignCenter);
     bottom->addWidget(MakeButton("BuySlots", tr("Purchase Slots"), bind(&L::BuySlots)));
-    bottom->addWidget(MakeButton("SettingsBut", tr("&Settings"), bind(&L::Settings)));
+    bottom->addWidget(settings_ = MakeButton("SettingsBut", tr("&Settings"), bind(&L::Settings)));
     bottom->addWidget(MakeButton("RefreshBut", tr("Re&fresh"), bind(&L::RefreshButton)));
     root->addLayout(bottom);
-
-    clockTimer_ = setup_.platform().timers.CreateTimer(100, [this] { Tick(); });
 }
 
 QPushButton* GameListWidget::MakeButton(const QString& name, const QString& caption,
                                         std::function<void()> action) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(name);
-    connect(b, &QPushButton::clicked, this, [action = std::move(action), this] {
-        action();
-        Render();
-    });
+    connect(b, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
     return b;
 }
 
@@ -174,73 +177,50 @@ QTableWidget* GameListWidget::MakeGrid(lobby::GridId id) {
     connect(t, &QTableWidget::currentCellChanged, this, [this, id](int row, int col, int, int) {
         if (!rendering_ && row >= 0) {
             logic_.Pick(id, row + 1, col);
-            Render();
         }
     });
     connect(t, &QTableWidget::cellPressed, this, [this, id](int row, int col) {
         if (!rendering_) {
             logic_.Pick(id, row + 1, col);
-            Render();
         }
     });
     connect(t, &QTableWidget::cellDoubleClicked, this, [this, id](int row, int col) {
         logic_.Pick(id, row + 1, col);
         logic_.DoubleClick(id);
-        Render();
     });
     grids_[id] = t;
     return t;
 }
 
-void GameListWidget::Show() {
-    if (!loaded_) {
-        loaded_ = true;
-        logic_.Load();
-        move(Pixels(logic_.LoadX()), Pixels(logic_.LoadY()));
-        clockTimer_->SetEnabled(true);
-        Tick();
-        Render();
-    }
+void GameListWidget::Open(double leftTwips, double topTwips) {
+    move(Pixels(leftTwips), Pixels(topTwips));
+    Raise();
+}
+
+void GameListWidget::Raise() {
     show();
     raise();
     activateWindow();
 }
 
-void GameListWidget::Unload() {
-    if (!loaded_) {
-        return;
-    }
-    logic_.Unload(x() * qt::kTwipsPerPixel, y() * qt::kTwipsPerPixel);
-    loaded_ = false;
-    clockTimer_->SetEnabled(false);
+void GameListWidget::Close() {
     hide();
 }
 
+double GameListWidget::Left() const {
+    return x() * qt::kTwipsPerPixel;
+}
+
+double GameListWidget::Top() const {
+    return y() * qt::kTwipsPerPixel;
+}
+
 void GameListWidget::closeEvent(QCloseEvent* event) {
-    Unload();
+    logic_.Unload();
     event->accept();
 }
 
-void GameListWidget::Update() {
-    logic_.Update();
-    Render();
-}
-
-void GameListWidget::Tick() {
-    if (logic_.ClockTick()) {
-        const QString clock = qt::FromWire(logic_.ClockText());
-        if (clock_->text() != clock) {
-            clock_->setText(clock);
-        }
-        const QString caption = qt::FromWire(logic_.Caption());
-        if (windowTitle() != caption) {
-            setWindowTitle(caption);
-        }
-    }
-}
-
-void GameListWidget::RenderGrid(lobby::GridId id) {
-    const lobby::GridState& g = logic_.Grid(id);
+void GameListWidget::RenderGrid(lobby::GridId id, const lobby::GridState& g) {
     QTableWidget* t = grids_[id];
     t->setRowCount(g.DataRows());
     for (int r = 0; r < g.DataRows(); ++r) {
@@ -268,35 +248,43 @@ void GameListWidget::RenderGrid(lobby::GridId id) {
     }
 }
 
-void GameListWidget::Render() {
+void GameListWidget::Render(const lobby::GameListState& state) {
     rendering_ = true;
     for (lobby::GridId id :
          {lobby::kOpenGrid, lobby::kClosedGrid, lobby::kForGrid, lobby::kByGrid}) {
-        RenderGrid(id);
-    }
-    const lobby::GameListButtons& b = logic_.Buttons();
-    auto enable = [this](const char* name, bool on) {
-        if (QPushButton* p = Button(QString::fromLatin1(name))) {
-            p->setEnabled(on);
+        if (!drawn_ || !(state.grids[id] == shown_.grids[id])) {
+            RenderGrid(id, state.grids[id]);
         }
-    };
-    enable("View0", b.view[0]);
-    enable("View1", b.view[1]);
-    for (int i = 0; i < 4; ++i) {
-        enable(QStringLiteral("OppStats%1").arg(i).toLatin1().constData(), b.oppStats[i]);
-        enable(QStringLiteral("OppHist%1").arg(i).toLatin1().constData(), b.oppHist[i]);
     }
-    enable("Accept", b.accept);
-    enable("Decline", b.decline);
-    enable("Remove", b.remove);
-    enable("Cancel", b.cancel);
-    enable("PublicReqsBut", b.publicReqs);
-    enable("RequestBut", b.request);
-    enable("LocalBut", b.local);
-    enable("BotBut", b.bot);
-    enable("ScoreboardBut", b.scoreboard);
-    enable("SettingsBut", b.settings);
-    slots_->setText(qt::FromWire(logic_.SlotsText()));
+    const lobby::GameListButtons& b = state.buttons;
+    for (std::size_t i = 0; i < 2; ++i) {
+        view_[i]->setEnabled(b.view[i]);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        oppStats_[i]->setEnabled(b.oppStats[i]);
+        oppHist_[i]->setEnabled(b.oppHist[i]);
+    }
+    accept_->setEnabled(b.accept);
+    decline_->setEnabled(b.decline);
+    remove_->setEnabled(b.remove);
+    cancel_->setEnabled(b.cancel);
+    publicReqs_->setEnabled(b.publicReqs);
+    request_->setEnabled(b.request);
+    local_->setEnabled(b.local);
+    bot_->setEnabled(b.bot);
+    scoreboard_->setEnabled(b.scoreboard);
+    settings_->setEnabled(b.settings);
+    if (!drawn_ || state.slotsText != shown_.slotsText) {
+        slots_->setText(qt::FromWire(state.slotsText));
+    }
+    if (!drawn_ || state.clock != shown_.clock) {
+        clock_->setText(qt::FromWire(state.clock));
+    }
+    if (!drawn_ || state.caption != shown_.caption) {
+        setWindowTitle(qt::FromWire(state.caption));
+    }
+    shown_ = state;
+    drawn_ = true;
     rendering_ = false;
 }
 

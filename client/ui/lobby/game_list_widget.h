@@ -6,31 +6,27 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <array>
-#include <memory>
+#include <functional>
 
 #include "client/core/lobby/game_list_window.h"
-#include "client/core/window_views.h"
-#include "client/platform/timer.h"
-
-namespace qc {
-class Setup;
-}
 
 namespace qc::ui {
 
 // "My Games and Requests": four dark grids with the selection highlight,
 // the buttons of each list, the window buttons, the slot count and the
-// clock. Everything shown comes from the core's GameListWindow.
-class GameListWidget : public QWidget, public ListWindowView {
+// clock. It draws the state the core's GameListWindow hands it and passes
+// the user's clicks back.
+class GameListWidget : public QWidget, public lobby::GameListView {
     Q_OBJECT
   public:
-    explicit GameListWidget(Setup& setup);
+    explicit GameListWidget(lobby::GameListWindow& logic);
 
-    bool IsLoaded() const override { return loaded_; }
-    bool IsShown() const override { return loaded_ && isVisible(); }
-    void Show() override;
-    void Unload() override;
-    void Update() override;
+    void Render(const lobby::GameListState& state) override;
+    void Open(double leftTwips, double topTwips) override;
+    void Raise() override;
+    void Close() override;
+    double Left() const override;
+    double Top() const override;
 
     lobby::GameListWindow& Logic() { return logic_; }
     QTableWidget* Grid(lobby::GridId id) { return grids_[id]; }
@@ -48,17 +44,29 @@ class GameListWidget : public QWidget, public ListWindowView {
     QTableWidget* MakeGrid(lobby::GridId id);
     QPushButton* MakeButton(const QString& name, const QString& caption,
                             std::function<void()> action);
-    void Render();
-    void RenderGrid(lobby::GridId id);
-    void Tick();
+    void RenderGrid(lobby::GridId id, const lobby::GridState& g);
 
-    Setup& setup_;
-    lobby::GameListWindow logic_;
+    lobby::GameListWindow& logic_;
     std::array<QTableWidget*, 4> grids_{};
     QLabel* slots_ = nullptr;
     QLineEdit* clock_ = nullptr;
-    std::unique_ptr<platform::Timer> clockTimer_;
-    bool loaded_ = false;
+    // The buttons whose enabled state the window computes, by role.
+    std::array<QPushButton*, 2> view_{};
+    std::array<QPushButton*, 4> oppStats_{};
+    std::array<QPushButton*, 4> oppHist_{};
+    QPushButton* accept_ = nullptr;
+    QPushButton* decline_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* publicReqs_ = nullptr;
+    QPushButton* request_ = nullptr;
+    QPushButton* local_ = nullptr;
+    QPushButton* bot_ = nullptr;
+    QPushButton* scoreboard_ = nullptr;
+    QPushButton* settings_ = nullptr;
+    // What is on the controls, so that a render touches only what changed.
+    lobby::GameListState shown_;
+    bool drawn_ = false;
     bool rendering_ = false;
 };
 

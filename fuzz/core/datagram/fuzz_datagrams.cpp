@@ -8,11 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qc::fakes::FakeController fc;
-    qc::fakes::RecordingListWindow gameList;
     qc::fakes::RecordingGameWindow gameWin;
-    fc.setup->views().gameList = &gameList;
     fc.setup->views().gameWin = &gameWin;
-    gameList.Show();
+    fc.setup->gameList().Show();
     gameWin.Show();
     fc.setup->Connect();
     // The input is a sequence of chunks separated by 0xFF bytes; the byte

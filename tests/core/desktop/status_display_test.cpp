@@ -84,7 +84,7 @@ TEST(SetState, PictureTableAndTooltips) {
           Case{3, TrayPicture::Amber}, Case{7, TrayPicture::Grey}, Case{-1, TrayPicture::Grey}}) {
         FakeController fc;
         fc.setup->SetState(c.state, "Quorvel Chess\r\nA\r\nB");
-        EXPECT_EQ(fc.setup->login.State, c.state);
+        EXPECT_EQ(fc.setup->status().State(), c.state);
         EXPECT_EQ(fc.tray.Last().picture, c.picture);
         EXPECT_EQ(fc.floater.picture, c.picture);
         EXPECT_EQ(fc.tray.Last().tip, "Quorvel Chess\r\nA\r\nB");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,15 +33,36 @@ TEST(WebPages, SiteAddress) {
         {"", "http://chess.example/"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SiteAddress("chess.example", c.page), c.expected) << c.page;
+        EXPECT_EQ(SiteAddress(WebBaseUrl("chess.example"), c.page), c.expected) << c.page;
     }
+}
+
+TEST(WebPages, BaseUrlOfTheGameServerHost) {
+    struct Row {
+        const char* name;
+        std::string host;
+        std::string base;
+    };
+    const std::vector<Row> rows = {
+        {"name", "chess.example", "http://chess.example/"},
+        {"IPv4", "127.0.0.1", "http://127.0.0.1/"},
+        {"IPv6 loopback", "::1", "http://[::1]/"},
+        {"IPv6", "2001:db8::7", "http://[2001:db8::7]/"},
+        {"already bracketed", "[::1]", "http://[::1]/"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(WebBaseUrl(r.host), r.base) << r.name;
+    }
+    EXPECT_EQ(SiteAddress(WebBaseUrl("::1"), "stats.html?qvid=bob"),
+              "http://[::1]/stats.html?qvid=bob");
 }
 
 TEST(WebPages, SiteOpensTheAddressInTheBrowser) {
     FakeShell shell;
-    Site(shell, "localhost", "buyslots.html");
-    Site(shell, "localhost", "http://en.example.org/wiki/Chess#Rules");
-    Site(shell, "localhost", "HTTP://en.example.org/");
+    const std::string base = WebBaseUrl("localhost");
+    Site(shell, base, "buyslots.html");
+    Site(shell, base, "http://en.example.org/wiki/Chess#Rules");
+    Site(shell, base, "HTTP://en.example.org/");
     const std::vector<FakeShell::Call> expected = {
         {Action::OpenUrl, "http://localhost/buyslots.html"},
         {Action::OpenUrl, "http://en.example.org/wiki/Chess#Rules"},
@@ -60,7 +82,7 @@ TEST(WebPages, HelpFileOpensTheReadmeAsADocument) {
 TEST(WebPages, KnightsTourStartsTheProgramWhenInstalled) {
     FakeShell shell;
     shell.files = {"/opt/qc/bin/ranvel"};
-    KnightsTour(shell, "/opt/qc/bin/ranvel", "localhost");
+    KnightsTour(shell, "/opt/qc/bin/ranvel", "http://localhost/");
     const std::vector<FakeShell::Call> expected = {{Action::StartProgram, "/opt/qc/bin/ranvel"}};
     EXPECT_EQ(shell.calls, expected);
 }
@@ -68,8 +90,8 @@ TEST(WebPages, KnightsTourStartsTheProgramWhenInstalled) {
 TEST(WebPages, KnightsTourFallsBackToItsPage) {
     FakeShell shell;
     shell.files = {"/opt/qc/bin/quorvel-chess"};
-    KnightsTour(shell, "/opt/qc/bin/ranvel", "chess.example");
-    KnightsTour(shell, "", "chess.example");
+    KnightsTour(shell, "/opt/qc/bin/ranvel", "http://chess.example/");
+    KnightsTour(shell, "", "http://chess.example/");
     const std::vector<FakeShell::Call> expected = {
         {Action::OpenUrl, "http://chess.example/knightstour.html"},
         {Action::OpenUrl, "http://chess.example/knightstour.html"},
@@ -84,6 +106,21 @@ TEST(WebPages, KnightsTourPath) {
     EXPECT_EQ(KnightsTourPath(DesktopPlatform::Linux, "/usr/bin/"), "/usr/bin/ranvel");
 }
 
+TEST(WebPages, PathsKeepCharactersOutsideTheWireCodePage) {
+    // A folder name that Windows-1252 cannot hold must reach the shell intact.
+    const std::filesystem::path dir = std::filesystem::path(u8"/home/\u0434\u043c\u0438/bin");
+    FakeShell shell;
+    shell.files = {(dir / "ranvel").string()};
+    KnightsTour(shell, KnightsTourPath(DesktopPlatform::Linux, dir), "http://x/");
+    HelpFile(shell, ReadmePath(DesktopPlatform::Linux, dir, {}, shell));
+    const std::vector<FakeShell::Call> expected = {
+        {Action::StartProgram, "/home/\xd0\xb4\xd0\xbc\xd0\xb8/bin/ranvel"},
+        {Action::OpenDocument,
+         "/home/\xd0\xb4\xd0\xbc\xd0\xb8/bin/../share/quorvel-chess/Readme.txt"},
+    };
+    EXPECT_EQ(shell.calls, expected);
+}
+
 TEST(WebPages, ReadmeBesideTheProgramOnWindows) {
     FakeShell shell;
     shell.files = {"C:/x/../share/quorvel-chess/Readme.txt"};
@@ -95,7 +132,7 @@ TEST(WebPages, ReadmeChoiceOnLinux) {
     const std::string local = "/usr/local/share/quorvel-chess/Readme.txt";
     const std::string system = "/usr/share/quorvel-chess/Readme.txt";
     const std::string beside = "/opt/qc/bin/Readme.txt";
-    const std::vector<std::string> dataDirs = {"/usr/local/share", "", "/usr/share/"};
+    const std::vector<std::filesystem::path> dataDirs = {"/usr/local/share", "", "/usr/share/"};
     struct Case {
         std::set<std::string> files;
         std::string expected;

@@ -25,50 +25,50 @@ struct ListsFixture : FakeController {
 
 TEST(RequestActions, CommandsAndTests) {
     ListsFixture f;
-    qc::Setup& s = *f.setup;
-    AcceptReq(s, 0);
-    DeclineReq(s, 0);
-    CancelReq(s, 1);
-    RemoveGame(s, 1);
-    AcceptReq(s, 5);  // past the end: nothing
+    RequestActions& s = f.setup->requests();
+    s.AcceptReq(0);
+    s.DeclineReq(0);
+    s.CancelReq(1);
+    s.RemoveGame(1);
+    s.AcceptReq(5);  // past the end: nothing
     EXPECT_EQ(f.TakeSent(),
               (std::vector<std::string>{"guest42 accept 77\r", "guest42 cancel 77\r",
                                         "guest42 cancel 79\r", "guest42 remove 22\r"}));
-    EXPECT_TRUE(IsPublicReq(s, 0));
-    EXPECT_FALSE(IsPublicReq(s, 1));
+    EXPECT_TRUE(s.IsPublicReq(0));
+    EXPECT_FALSE(s.IsPublicReq(1));
 
     f.socket.Receive("publicreqs:\r80,GUEST42,,w,3,d,0\r81,gina,,w,3,d,1\r82,hank,,w,3,d\r.\r");
-    EXPECT_TRUE(IsMyPublicReq(s, 0));
-    EXPECT_FALSE(IsMyPublicReq(s, 1));
-    EXPECT_TRUE(IsNoGuestsReq(s, 0));
-    EXPECT_FALSE(IsNoGuestsReq(s, 1));
-    EXPECT_TRUE(IsNoGuestsReq(s, 2));
-    AcceptPublicReq(s, 1);
+    EXPECT_TRUE(s.IsMyPublicReq(0));
+    EXPECT_FALSE(s.IsMyPublicReq(1));
+    EXPECT_TRUE(s.IsNoGuestsReq(0));
+    EXPECT_FALSE(s.IsNoGuestsReq(1));
+    EXPECT_TRUE(s.IsNoGuestsReq(2));
+    s.AcceptPublicReq(1);
     EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 accept 81\r"});
 
-    OppStats(s, 0, 0);
-    OppHist(s, 1, 1);
-    OppStats(s, 2, 0);
-    OppStats(s, 5, 1);  // any other list number: requests by the user
-    PublicReqStats(s, 1);
+    s.OppStats(0, 0);
+    s.OppHist(1, 1);
+    s.OppStats(2, 0);
+    s.OppStats(5, 1);  // any other list number: requests by the user
+    s.PublicReqStats(1);
     f.socket.Receive("scoreboard:\r3,1,0,a&b?c,v1.20\r.\r");
-    BoardHist(s, 0);
+    s.BoardHist(0);
     EXPECT_EQ(f.shell.Urls(), (std::vector<std::string>{
-                                "http://games.example/stats.html?qvid=bob",
-                                "http://games.example/history.html?qvid=dave",
-                                "http://games.example/stats.html?qvid=erin",
-                                "http://games.example/stats.html?qvid=frank",
-                                "http://games.example/stats.html?qvid=gina",
-                                "http://games.example/history.html?qvid=a&b?c",
-                            }));
+                                  "http://games.example/stats.html?qvid=bob",
+                                  "http://games.example/history.html?qvid=dave",
+                                  "http://games.example/stats.html?qvid=erin",
+                                  "http://games.example/stats.html?qvid=frank",
+                                  "http://games.example/stats.html?qvid=gina",
+                                  "http://games.example/history.html?qvid=a&b?c",
+                              }));
 }
 
 TEST(RequestActions, BoardReqShowsTheRequestWindowThenSendsThenFillsTheOpponent) {
     ListsFixture f;
     fakes::RecordingRequestWindow requestWin;
-    f.setup->views().requestWin = &requestWin;
+    f.setup->views().lobby.requestWin = &requestWin;
     f.socket.Receive("scoreboard:\r3,1,0,ivan,v1.20\r.\r");
-    BoardReq(*f.setup, 0);
+    f.setup->requests().BoardReq(0);
     EXPECT_TRUE(requestWin.shown);
     EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 requestwin\r"});
     EXPECT_EQ(requestWin.opponent, "ivan");
@@ -81,7 +81,7 @@ TEST(GameListWindow, RowsShowTheListsByTheDisplayRules) {
     ListsFixture f;
     f.setup->prefs.MyTime = true;
     f.setup->counters.TimeDiff = 3600;
-    GameListWindow w(*f.setup);
+    GameListWindow& w = f.setup->gameList();
     w.Update();
     const auto& open = w.Grid(kOpenGrid).rows;
     ASSERT_EQ(open.size(), 3u);
@@ -108,7 +108,7 @@ TEST(GameListWindow, RowsShowTheListsByTheDisplayRules) {
 
 TEST(GameListWindow, SelectionsSurviveRefreshesAndClamp) {
     ListsFixture f;
-    GameListWindow w(*f.setup);
+    GameListWindow& w = f.setup->gameList();
     w.Update();
     EXPECT_FALSE(w.Grid(kOpenGrid).selected);
     EXPECT_FALSE(w.Buttons().view[0]);
@@ -162,7 +162,7 @@ TEST(GameListWindow, AcceptNeedsAFreeSlot) {
     };
     for (const auto& c : cases) {
         ListsFixture f;
-        GameListWindow w(*f.setup);
+        GameListWindow& w = f.setup->gameList();
         if (c.acceptBefore) {
             f.socket.Receive("update:1,0,5,0,x\r");
             w.Update();
@@ -179,7 +179,7 @@ TEST(GameListWindow, AcceptNeedsAFreeSlot) {
 
 TEST(GameListWindow, PublicOwnRequestsHaveNoOpponentButtons) {
     ListsFixture f;
-    GameListWindow w(*f.setup);
+    GameListWindow& w = f.setup->gameList();
     w.Update();
     w.Pick(kByGrid, 1, 0);
     EXPECT_TRUE(w.Buttons().cancel);
@@ -197,17 +197,21 @@ TEST(GameListWindow, PublicOwnRequestsHaveNoOpponentButtons) {
 
 TEST(GameListWindow, CaptionAndClock) {
     FakeController fc;
-    GameListWindow w(*fc.setup);
+    GameListWindow& w = fc.setup->gameList();
     EXPECT_EQ(w.Caption(), "Quorvel Chess - Disconnected");
     fc.setup->login.PingTime = 60;
     w.ClockTick();
     EXPECT_EQ(w.Caption(), "Quorvel Chess - Disconnected");
     fc.setup->login.PingTime = 3;
-    EXPECT_TRUE(w.ClockTick());
+    const int renders = fc.gameListView.renders;
+    w.ClockTick();
     EXPECT_EQ(w.Caption(), "Quorvel Chess - Connecting");
-    EXPECT_FALSE(w.ClockTick());
+    EXPECT_EQ(fc.gameListView.renders, renders + 1) << "a change is handed to the widget";
+    w.ClockTick();
+    EXPECT_EQ(fc.gameListView.renders, renders + 1) << "no change, nothing to draw";
+    EXPECT_EQ(fc.gameListView.state, w.State());
 
-    fc.setup->login.State = 1;
+    fc.setup->SetState(1, "");
     fc.setup->login.QVID = "Guest";
     w.ClockTick();
     EXPECT_EQ(w.Caption(), "Quorvel Chess - Creating guest account");
@@ -229,22 +233,32 @@ TEST(GameListWindow, PositionIsKeptUnlessClosedAtTheOrigin) {
     FakeController fc;
     fc.setup->prefs.GameListX = 1500;
     fc.setup->prefs.GameListY = 900;
-    GameListWindow w(*fc.setup);
-    w.Unload(0, 0);
+    GameListWindow& w = fc.setup->gameList();
+    w.Show();
+    EXPECT_EQ(fc.gameListView.left, 1500) << "opened at the saved position";
+    EXPECT_EQ(fc.gameListView.top, 900);
+    fc.gameListView.left = fc.gameListView.top = 0;
+    w.Unload();
     EXPECT_EQ(fc.setup->prefs.GameListX, 1500);
     EXPECT_EQ(fc.setup->prefs.GameListY, 900);
-    w.Unload(3000.4, 0);
+    w.Show();
+    fc.gameListView.left = 3000.4;
+    fc.gameListView.top = 0;
+    w.Unload();
     EXPECT_EQ(fc.setup->prefs.GameListX, 3000);
     EXPECT_EQ(fc.setup->prefs.GameListY, 0);
+    EXPECT_FALSE(fc.gameListView.open);
+    EXPECT_FALSE(w.IsShown());
 }
 
 TEST(GameListWindow, WindowButtonsFollowTheWindowsThatExist) {
     FakeController fc;
     fakes::RecordingListWindow scoreboard;
     fakes::RecordingPlainWindow settingsWindow;
-    fc.setup->views().scoreboard = &scoreboard;
-    fc.setup->views().settingsWindow = &settingsWindow;
-    GameListWindow w(*fc.setup);
+    fc.setup->views().lobby.scoreboard = &scoreboard;
+    fc.setup->views().lobby.settingsWindow = &settingsWindow;
+    GameListWindow& w = fc.setup->gameList();
+    w.Show();
     EXPECT_TRUE(w.Buttons().scoreboard);
     EXPECT_TRUE(w.Buttons().settings);
     EXPECT_FALSE(w.Buttons().publicReqs);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "client/core/protocol/dispatcher.h"
+#include "client/core/protocol/status_update.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc {
@@ -24,7 +25,7 @@ TEST(Framing, CompleteLinesAreHandledAndTheRestWaits) {
     fc.setup->Connect();
     fc.TakeSent();
     fc.socket.Receive("guest: guest42,abc\rupdate:0,0,3,0,09Dec26120000\rping\rmsg: hel");
-    EXPECT_EQ(fc.setup->login.State, 1);
+    EXPECT_EQ(fc.setup->status().State(), 1);
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 pong\r"});
     EXPECT_TRUE(fc.dialogs.boxes.empty());
     EXPECT_EQ(fc.setup->receive.RcvBuffer, "msg: hel");
@@ -41,7 +42,7 @@ TEST(Framing, CrLfLeavesTheLineFeedOnTheNextLine) {
     EXPECT_TRUE(fc.socket.sent.empty());
     // Inside a list, "\n." is a record, not the end.
     fc.socket.Receive("opphistory:\r\n.\rbob\r.\r");
-    EXPECT_EQ(fc.setup->lists.OppHistoryData, (std::vector<std::string>{"\n.", "bob"}));
+    EXPECT_EQ(fc.setup->lobbyLists.OppHistoryData, (std::vector<std::string>{"\n.", "bob"}));
     EXPECT_EQ(fc.setup->receive.Mode, protocol::RcvMode::None);
 }
 
@@ -65,11 +66,11 @@ TEST(Update, FirstUpdateLogsInWithTheStatusText) {
     FakeController fc;
     fc.setup->Connect();
     fc.socket.Receive("update:0,0,3,0,09Dec26120000\r");
-    EXPECT_EQ(fc.setup->login.State, 1);
+    EXPECT_EQ(fc.setup->status().State(), 1);
     EXPECT_EQ(fc.tray.Last().picture, TrayPicture::Red);
     EXPECT_EQ(fc.tray.Last().tip, "QVID: guest\r\nGames: 0/3\r\nRequests: 0\r\nYour move: 0");
     EXPECT_EQ(fc.floater.tooltip, "QVID: guest   Games: 0/3   Requests: 0   Your move: 0");
-    EXPECT_TRUE(fc.media.commands.empty());
+    EXPECT_TRUE(fc.sound.calls.empty());
 }
 
 TEST(Update, StateAndSoundTable) {
@@ -87,11 +88,11 @@ TEST(Update, StateAndSoundTable) {
     for (const auto& c : cases) {
         FakeController fc;
         fc.LoginAsGuest();
-        fc.setup->login.State = c.previous;
-        fc.media.commands.clear();
+        fc.setup->SetState(c.previous, "");
+        fc.sound.calls.clear();
         fc.socket.Receive("update:" + c.fields + ",09Dec26120000\r");
-        EXPECT_EQ(fc.setup->login.State, c.state) << c.previous << " " << c.fields;
-        EXPECT_EQ(!fc.media.commands.empty(), c.sound) << c.previous << " " << c.fields;
+        EXPECT_EQ(fc.setup->status().State(), c.state) << c.previous << " " << c.fields;
+        EXPECT_EQ(!fc.sound.calls.empty(), c.sound) << c.previous << " " << c.fields;
     }
 }
 
@@ -100,51 +101,93 @@ TEST(Update, SoundCommandsAndTheirClose) {
     fc.LoginAsGuest();
     // Two lines in one datagram: only the first starts the sound.
     fc.socket.Receive("update:0,1,5,1,09Dec26120000\rupdate:0,1,5,1,09Dec26120000\r");
-    EXPECT_EQ(fc.media.commands,
-              (std::vector<std::string>{"open \"/sounds/chime.wav\" type waveaudio alias YourMove",
-                                        "play YourMove"}));
-    fc.timers.Advance(5'000);
-    EXPECT_EQ(fc.media.commands.back(), "close YourMove");
+    EXPECT_EQ(fc.sound.calls, (std::vector<std::string>{"open /sounds/chime.wav", "play"}));
+    fc.timers.Advance(4'999);
+    EXPECT_EQ(fc.sound.calls.size(), 2u) << "the sound stays open for five seconds";
+    fc.timers.Advance(1);
+    EXPECT_EQ(fc.sound.calls.back(), "close");
     EXPECT_FALSE(fc.setup->CloseSoundTimer().Enabled());
 
     FakeController quiet;
     quiet.setup->prefs.PlaySound = false;
     quiet.LoginAsGuest("update:0,1,5,1,09Dec26120000\r");
-    EXPECT_EQ(quiet.setup->login.State, 2);
-    EXPECT_TRUE(quiet.media.commands.empty());
+    EXPECT_EQ(quiet.setup->status().State(), 2);
+    EXPECT_TRUE(quiet.sound.calls.empty());
 }
 
-TEST(Update, FieldReadingTable) {
-    struct Case {
+TEST(Update, CountersTable) {
+    struct Row {
+        const char* name;
         std::string line;
         std::int16_t reqs, games, yourMove;
         float slots;
-        std::string tip;
+        std::int32_t timeDiff;
     };
-    const std::vector<Case> cases = {
-        {"update:2,3,5.5,1,09Dec26120000", 2, 3, 1, 5.5f,
+    // The counters before each line: what a field that cannot be read keeps.
+    protocol::StatusCounters before;
+    before.Reqs = 7;
+    before.Games = 8;
+    before.NumYourMove = 9;
+    before.Slots = 10;
+    before.TimeDiff = 11;
+    const platform::CivilTime now{2026, 12, 9, 12, 0, 0};
+    const std::vector<Row> rows = {
+        {"every field", "update:2,3,5.5,1,09Dec26115830", 2, 3, 1, 5.5f, 90},
+        {"upper case, blanks", "UPDATE: 1 , 2,7,0,09Dec26120000", 1, 2, 0, 7, 0},
+        {"fractions round half to even", "update:2.5,3.5,5,0.5,x", 2, 4, 0, 5, 11},
+        {"out of range keeps", "update:99999,1,5,0,x", 7, 1, 0, 5, 11},
+        {"no comma: later fields read the line's start", "update:4", 4, 0, 0, 0, 11},
+        {"text reads as zero", "update:abc,,-3,1", 0, 0, 1, -3, 11},
+        {"server ahead", "update:0,0,5,0,10Dec26000000", 0, 0, 0, 5, -12 * 3600},
+        {"no such date keeps the difference", "update:0,0,5,0,31Feb26000000", 0, 0, 0, 5, 11},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const protocol::StatusCounters k = protocol::ReadUpdateCounters(r.line, before, now);
+        EXPECT_EQ(k.Reqs, r.reqs);
+        EXPECT_EQ(k.Games, r.games);
+        EXPECT_EQ(k.NumYourMove, r.yourMove);
+        EXPECT_FLOAT_EQ(k.Slots, r.slots);
+        EXPECT_EQ(k.TimeDiff, r.timeDiff);
+    }
+}
+
+TEST(Update, DecideStatusTable) {
+    struct Row {
+        const char* name;
+        std::int16_t reqs, yourMove, previous;
+        protocol::StatusChange expected;
+    };
+    const std::vector<Row> rows = {
+        {"nothing waits", 0, 0, 2, {1, false}},
+        {"a move starts waiting", 0, 1, 1, {2, true}},
+        {"a move still waits", 0, 1, 2, {2, false}},
+        {"a move after a request", 1, 2, 3, {2, true}},
+        {"a request after a move", 1, 0, 2, {3, false}},
+        {"a request starts waiting", 1, 0, 1, {3, true}},
+        {"a request at login", 2, 0, 0, {3, true}},
+        {"a request still waits", 1, 0, 3, {3, false}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        protocol::StatusCounters c;
+        c.Reqs = r.reqs;
+        c.NumYourMove = r.yourMove;
+        EXPECT_EQ(protocol::DecideStatus(c, r.previous), r.expected);
+    }
+}
+
+TEST(Update, TheTooltipShowsTheCounters) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"update:2,3,5.5,1,09Dec26120000",
          "QVID: guest42\r\nGames: 3/5\r\nRequests: 2\r\nYour move: 1"},
-        {"UPDATE: 1 , 2,7,0,09Dec26120000", 1, 2, 0, 7, ""},
-        {"update:2.5,3.5,5,0.5,x", 2, 4, 0, 5, ""},
-        // Out of the 16-bit range: the previous value stays.
-        {"update:99999,1,5,0,x", 0, 1, 0, 5, ""},
-        // No comma at all: every later field reads the whole line as 0.
-        {"update:4", 4, 0, 0, 0, ""},
-        {"update:abc,,-3,1", 0, 0, 1, -3,
-         "QVID: guest42\r\nGames: 0/-3\r\nRequests: 0\r\nYour move: 1"},
+        {"update:abc,,-3,1", "QVID: guest42\r\nGames: 0/-3\r\nRequests: 0\r\nYour move: 1"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [line, tip] : cases) {
         FakeController fc;
         fc.LoginAsGuest();
-        fc.socket.Receive(c.line + "\r");
-        const auto& k = fc.setup->counters;
-        EXPECT_EQ(k.Reqs, c.reqs) << c.line;
-        EXPECT_EQ(k.Games, c.games) << c.line;
-        EXPECT_EQ(k.NumYourMove, c.yourMove) << c.line;
-        EXPECT_FLOAT_EQ(k.Slots, c.slots) << c.line;
-        if (!c.tip.empty()) {
-            EXPECT_EQ(fc.tray.Last().tip, c.tip) << c.line;
-        }
+        fc.socket.Receive(line + "\r");
+        EXPECT_EQ(fc.tray.Last().tip, tip) << line;
     }
 }
 
@@ -162,9 +205,7 @@ TEST(Update, TimeDiffIsLocalMinusServer) {
 
 TEST(Update, SendsTheHeldCommandAndRefreshesShownWindows) {
     FakeController fc;
-    fakes::RecordingListWindow gameList;
     fakes::RecordingGameWindow gameWin;
-    fc.setup->views().gameList = &gameList;
     fc.setup->views().gameWin = &gameWin;
     fc.setup->login.OnConnect = "settings 1,1,1,0,0,0,0";
     fc.setup->game.GameID = "4711";
@@ -175,57 +216,64 @@ TEST(Update, SendsTheHeldCommandAndRefreshesShownWindows) {
                                  "guest42 opengames\r", "guest42 game 4711\r"}));
     EXPECT_TRUE(fc.setup->login.OnConnect.empty());
 
-    gameList.Show();
+    fc.setup->gameList().Show();
     fc.socket.Receive("update:0,0,5,0,x\r");
     EXPECT_EQ(fc.TakeSent(),
               (std::vector<std::string>{"guest42 gamelist\r", "guest42 game 4711\r"}));
 
-    // Loaded but hidden windows are unloaded.
-    gameList.shown = false;
+    // A loaded but hidden game window is unloaded; a closed game list asks
+    // for nothing.
+    fc.setup->gameList().Unload();
     gameWin.shown = false;
     fc.socket.Receive("update:0,0,5,0,x\r");
-    EXPECT_TRUE(fc.TakeSent().empty());
-    EXPECT_EQ(gameList.unloads, 1);
+    EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{});
     EXPECT_EQ(gameWin.unloads, 1);
 }
 
 TEST(Lists, RecordsHeadersAndEndActions) {
     FakeController fc;
-    fakes::RecordingListWindow gameList, scoreboard, publicReqs;
+    fakes::RecordingListWindow scoreboard, publicReqs;
     fakes::RecordingRequestWindow requestWin;
     fakes::RecordingGameWindow gameWin;
-    for (auto* w : {&gameList, &scoreboard, &publicReqs}) {
+    for (auto* w : {&scoreboard, &publicReqs}) {
         w->Show();
     }
     requestWin.Show();
     gameWin.Show();
     auto& v = fc.setup->views();
-    v.gameList = &gameList;
-    v.scoreboard = &scoreboard;
-    v.publicReqs = &publicReqs;
-    v.requestWin = &requestWin;
+    v.lobby.scoreboard = &scoreboard;
+    v.lobby.publicReqs = &publicReqs;
+    v.lobby.requestWin = &requestWin;
     v.gameWin = &gameWin;
+    fc.setup->gameList().Show();
     fc.LoginAsGuest();
     fc.TakeSent();
 
+    // The game list is refreshed once, when the last of its lists ends.
+    const int renders = fc.gameListView.renders;
     fc.socket.Receive(
-        "opengames:\ra\r.\rclosedgames:\r.\rrequestsfor:\r\r.\rrequestsby:\rb\rc\r.\r");
-    EXPECT_EQ(gameList.updates, 1);
+        "opengames:\r11,bob,,1,05Dec26153012\r.\rclosedgames:\r.\rrequestsfor:\r\r.\r"
+        "requestsby:\r78,,,w,2,ww\r");
+    EXPECT_EQ(fc.gameListView.renders, renders);
+    fc.socket.Receive("79,frank,,w,1,d\r.\r");
+    EXPECT_EQ(fc.gameListView.renders, renders + 1);
+    EXPECT_EQ(fc.gameListView.state.grids[lobby::kOpenGrid].rows.size(), 1u);
+    EXPECT_EQ(fc.gameListView.state.grids[lobby::kByGrid].rows.size(), 2u);
     fc.socket.Receive("scoreboard:\rx\r.\rpublicreqs:\r.\ropphistory:\rbob\rcarol\r.\r");
     EXPECT_EQ(scoreboard.updates, 1);
     EXPECT_EQ(publicReqs.updates, 1);
     EXPECT_EQ(requestWin.updates, 1);
-    EXPECT_EQ(fc.setup->lists.OppHistoryData, (std::vector<std::string>{"bob", "carol"}));
+    EXPECT_EQ(fc.setup->lobbyLists.OppHistoryData, (std::vector<std::string>{"bob", "carol"}));
 
     fc.socket.Receive("movelog:\rwpe2e4 e4\rbpe7e5 e5\r.\rchat:\ralice: hi, there\r\r.\r");
-    EXPECT_EQ(fc.setup->lists.MoveLogLines, (std::vector<std::string>{"wpe2e4 e4", "bpe7e5 e5"}));
-    EXPECT_EQ(fc.setup->lists.ChatText, "alice: hi, there\r\n\r\n");
+    EXPECT_EQ(fc.setup->game.MoveLogLines, (std::vector<std::string>{"wpe2e4 e4", "bpe7e5 e5"}));
+    EXPECT_EQ(fc.setup->game.ChatText, "alice: hi, there\r\n\r\n");
     EXPECT_EQ(gameWin.chatUpdates, 1);
 
     fc.socket.Receive("gametypes:\rAtomic\rCrazyhouse\r.\r");
-    EXPECT_EQ(fc.setup->counters.GameTypes, "Standard;Chess960;Atomic;Crazyhouse");
+    EXPECT_EQ(fc.setup->lobbyLists.GameTypes, "Standard;Chess960;Atomic;Crazyhouse");
     fc.socket.Receive("GameTypes: Losers;Suicide\r");
-    EXPECT_EQ(fc.setup->counters.GameTypes, "Standard;Chess960;Losers;Suicide");
+    EXPECT_EQ(fc.setup->lobbyLists.GameTypes, "Standard;Chess960;Losers;Suicide");
     EXPECT_TRUE(fc.socket.sent.empty());
 }
 
@@ -236,7 +284,7 @@ TEST(Lists, MessagesInsideAListAreRecords) {
     fc.socket.Receive("opphistory:\rping\rscoreboard:\rupdate:9,9,9,9,x\r.\r");
     EXPECT_TRUE(fc.socket.sent.empty());
     EXPECT_EQ(fc.setup->counters.Reqs, 0);
-    EXPECT_EQ(fc.setup->lists.OppHistoryData,
+    EXPECT_EQ(fc.setup->lobbyLists.OppHistoryData,
               (std::vector<std::string>{"ping", "scoreboard:", "update:9,9,9,9,x"}));
     // An empty line outside a list is ignored.
     fc.socket.Receive("\rping\r");
@@ -247,7 +295,7 @@ TEST(Lists, AnUnfinishedListIsAbandonedAfterTwentySeconds) {
     fakes::RecordingRequestWindow requestWin;
     FakeController fc;
     requestWin.Show();
-    fc.setup->views().requestWin = &requestWin;
+    fc.setup->views().lobby.requestWin = &requestWin;
     fc.LoginAsGuest();
     fc.TakeSent();
     fc.socket.Receive("opphistory:\rbob\r");
@@ -259,7 +307,7 @@ TEST(Lists, AnUnfinishedListIsAbandonedAfterTwentySeconds) {
     fc.socket.Receive("ping\r.\r");
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 pong\r"});
     EXPECT_EQ(requestWin.updates, 0);
-    EXPECT_EQ(fc.setup->lists.OppHistoryData, (std::vector<std::string>{"bob", "ping"}));
+    EXPECT_EQ(fc.setup->lobbyLists.OppHistoryData, (std::vector<std::string>{"bob", "ping"}));
 }
 
 TEST(Notices, MessageTexts) {
@@ -305,7 +353,7 @@ TEST(Notices, WebNoticeOpensThePageOnYes) {
               (std::vector<std::string>{"Buy more slots?", "Again?", "No comma here", "Go, now?"}));
     EXPECT_EQ(fc.dialogs.boxes[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(fc.shell.Urls(), (std::vector<std::string>{"http://games.example/buyslots.html",
-                                                       "http://elsewhere.example/x.html"}));
+                                                         "http://elsewhere.example/x.html"}));
 }
 
 TEST(LoginRefused, StopsRetriesAndLeavesLaterLinesForTheNextDatagram) {
@@ -326,7 +374,7 @@ TEST(LoginRefused, StopsRetriesAndLeavesLaterLinesForTheNextDatagram) {
         fc.setup->Connect();
         fc.TakeSent();
         fc.socket.Receive(c.line + "\rmsg: later\r");
-        EXPECT_EQ(fc.setup->login.State, 0);
+        EXPECT_EQ(fc.setup->status().State(), 0);
         EXPECT_EQ(fc.tray.Last().tip, c.tip);
         EXPECT_EQ(BoxTexts(fc), std::vector<std::string>{c.box});
         EXPECT_EQ(fc.settingsWindow.shown, std::vector<SettingsFocus>{c.focus});
@@ -347,7 +395,7 @@ TEST(Guest, StoresTheAssignedCredentialsAsSent) {
     fc.socket.Receive("GUEST: Guest7,AbC,def\r");
     EXPECT_EQ(fc.setup->login.QVID, "Guest7");
     EXPECT_EQ(fc.setup->login.PWHash, "AbC,def");
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     // Without the comma nothing usable came: the credentials stay.
     fc.socket.Receive("guest: broken\r");
     EXPECT_EQ(fc.setup->login.QVID, "Guest7");
@@ -388,6 +436,30 @@ TEST(Reentry, DatagramDuringAMessageBoxIsHandledInOrder) {
     EXPECT_EQ(BoxTexts(fc), (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 pong\r"});
     EXPECT_TRUE(fc.setup->receive.RcvBuffer.empty());
+}
+
+TEST(Routes, NoMessageShadowsAnother) {
+    FakeController fc;
+    const auto& messages = fc.setup->dispatcher().Messages();
+    const auto& lists = fc.setup->dispatcher().Lists();
+    EXPECT_EQ(lists.size(), 10u);
+    // A route that a line for another route would also match makes the
+    // table's order matter; none may.
+    for (const auto& a : messages) {
+        for (const auto& b : messages) {
+            if (&a != &b && a.match == protocol::Match::Prefix) {
+                EXPECT_FALSE(b.prefix.compare(0, a.prefix.size(), a.prefix) == 0)
+                    << "'" << a.prefix << "' catches '" << b.prefix << "'";
+            }
+        }
+        for (const auto& l : lists) {
+            EXPECT_NE(a.prefix, l.header);
+            if (a.match == protocol::Match::Prefix) {
+                EXPECT_FALSE(l.header.compare(0, a.prefix.size(), a.prefix) == 0)
+                    << "'" << a.prefix << "' catches the header '" << l.header << "'";
+            }
+        }
+    }
 }
 
 TEST(Possessive, Table) {

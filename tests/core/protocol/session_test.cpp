@@ -75,7 +75,7 @@ TEST(Connect, SocketFailureRetriesInAMinute) {
     FakeController fc;
     fc.socket.failBind = true;
     fc.setup->Connect();
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     EXPECT_EQ(fc.tray.Last().tip, "Quorvel Chess\r\nConnection error\r\nWill retry in 1 minute");
     EXPECT_EQ(fc.setup->login.PingTime, 60);
     EXPECT_FALSE(fc.setup->TimeOut().Enabled());
@@ -103,7 +103,7 @@ TEST(Send, FailureOutsideConnectDropsTheLoginAndRetries) {
     fc.LoginAsGuest();
     fc.socket.failSend = true;
     fc.setup->Send("gamelist");
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     EXPECT_EQ(fc.setup->login.PingTime, 60);
     EXPECT_TRUE(fc.setup->PingTimer().Enabled());
 }
@@ -112,7 +112,7 @@ TEST(KeepAlive, SilenceRefreshesThenTimesOutThenRetriesTheLogin) {
     FakeController fc;
     fc.LoginAsGuest();
     fc.TakeSent();
-    EXPECT_EQ(fc.setup->login.State, 1);
+    EXPECT_EQ(fc.setup->status().State(), 1);
 
     fc.timers.Advance(179'999);
     EXPECT_TRUE(fc.socket.sent.empty());
@@ -121,9 +121,9 @@ TEST(KeepAlive, SilenceRefreshesThenTimesOutThenRetriesTheLogin) {
 
     // The server stays silent: ten seconds later the login is dropped.
     fc.timers.Advance(9'999);
-    EXPECT_EQ(fc.setup->login.State, 1);
+    EXPECT_EQ(fc.setup->status().State(), 1);
     fc.timers.Advance(1);
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     EXPECT_EQ(fc.tray.Last().tip,
               "Quorvel Chess\r\nConnection timed out\r\nWill retry in 1 minute");
     EXPECT_EQ(fc.tray.Last().picture, platform::TrayPicture::Grey);
@@ -148,7 +148,19 @@ TEST(KeepAlive, EverySendRestartsTheCount) {
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 update\r"});
 }
 
-TEST(KeepAlive, AnyDatagramCancelsTheTimeOut) {
+TEST(KeepAlive, AForeignDatagramLeavesTheTimeOutRunning) {
+    FakeController fc;
+    fc.setup->Connect();
+    fc.timers.Advance(9'000);
+    fc.socket.ReceiveForeign();
+    EXPECT_TRUE(fc.setup->TimeOut().Enabled());
+    fc.timers.Advance(1'000);
+    EXPECT_EQ(fc.tray.Last().tip,
+              "Quorvel Chess\r\nConnection timed out\r\nWill retry in 1 minute");
+    EXPECT_EQ(fc.setup->login.PingTime, 60);
+}
+
+TEST(KeepAlive, AnyDatagramFromTheServerCancelsTheTimeOut) {
     FakeController fc;
     fc.setup->Connect();
     fc.timers.Advance(9'000);
@@ -170,7 +182,7 @@ TEST(Disconnect, ClosesTheOpenListButKeepsTheBuffer) {
     EXPECT_EQ(fc.setup->receive.Mode, protocol::RcvMode::None);
     EXPECT_FALSE(fc.setup->RcvModeTimer().Enabled());
     EXPECT_EQ(fc.setup->receive.RcvBuffer, "partial");
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     EXPECT_EQ(fc.tray.Last().tip, "Quorvel Chess\r\nGone");
 }
 
@@ -179,7 +191,7 @@ TEST(ReadFailure, DropsTheLoginWithCouldNotConnect) {
     fc.LoginAsGuest();
     fc.socket.failRead = true;
     fc.socket.Receive("update:0,0,5,0,09Dec26120000\r");
-    EXPECT_EQ(fc.setup->login.State, 0);
+    EXPECT_EQ(fc.setup->status().State(), 0);
     EXPECT_EQ(fc.tray.Last().tip, "Quorvel Chess\r\nCould not connect\r\nWill retry in 1 minute");
     EXPECT_EQ(fc.setup->login.PingTime, 60);
 }
@@ -203,7 +215,7 @@ TEST(TrayClicks, RightReleasePopsUpTheMenuWithTheFloaterCheck) {
     fc.setup->trayIcon().Deliver(517);
     fc.setup->ToggleFloater();
     fc.setup->trayIcon().Deliver(517);
-    EXPECT_EQ(fc.trayMenu.popups, (std::vector<bool>{false, true}));
+    EXPECT_EQ(fc.trayMenu.popups, (std::vector<TrayMenuState>{{false, true}, {true, true}}));
     EXPECT_TRUE(fc.floater.visible);
     fc.setup->ToggleFloater();
     EXPECT_FALSE(fc.floater.visible);

@@ -10,6 +10,7 @@
 
 #include "client/core/account/cp1252.h"
 #include "client/qt/desktop/shell_adapter.h"
+#include "client/qt/qt_platform.h"
 
 namespace qc::qt {
 namespace {
@@ -52,10 +53,12 @@ TEST_F(ShellAdapterTest, NothingToOpenOpensNothing) {
 }
 
 TEST_F(ShellAdapterTest, OpensDocumentsAsLocalFiles) {
-    shell.OpenDocument("/opt/Caf\xE9 Chess/Readme.txt");
+    // A local path, not wire text: characters outside Windows-1252 too.
+    shell.OpenDocument(ToPath(QString::fromUtf8("/opt/Caf\u00e9 \u0448\u0430\u0445/Readme.txt")));
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(opened[0].isLocalFile());
-    EXPECT_EQ(opened[0].toLocalFile(), QString::fromUtf8("/opt/Caf\u00e9 Chess/Readme.txt"));
+    EXPECT_EQ(opened[0].toLocalFile(),
+              QString::fromUtf8("/opt/Caf\u00e9 \u0448\u0430\u0445/Readme.txt"));
 }
 
 TEST_F(ShellAdapterTest, StartsProgramsInTheirOwnFolder) {
@@ -69,15 +72,15 @@ TEST_F(ShellAdapterTest, StartsProgramsInTheirOwnFolder) {
 TEST_F(ShellAdapterTest, FileExistsForFilesOnly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QFile file(dir.filePath(QString::fromUtf8("R\u00e9sum\u00e9.txt")));
+    QFile file(dir.filePath(QString::fromUtf8("R\u00e9sum\u00e9 \u0434.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
 
-    const std::string base = Utf16ToCp1252(dir.path().toStdU16String());
-    EXPECT_TRUE(shell.FileExists(base + "/R\xE9sum\xE9.txt"));
-    EXPECT_FALSE(shell.FileExists(base + "/Resume.txt"));
-    EXPECT_FALSE(shell.FileExists(base + "/folder"));
+    const std::filesystem::path base = ToPath(dir.path());
+    EXPECT_TRUE(shell.FileExists(base / ToPath(QString::fromUtf8("R\u00e9sum\u00e9 \u0434.txt"))));
+    EXPECT_FALSE(shell.FileExists(base / "Resume.txt"));
+    EXPECT_FALSE(shell.FileExists(base / "folder"));
     EXPECT_FALSE(shell.FileExists(""));
 }
 
@@ -94,7 +97,7 @@ TEST(ShellAdapterDesktop, StartsARealProgram) {
                                     QFileDevice::ExeOwner));
 
     ShellAdapter shell;
-    shell.StartProgram(Utf16ToCp1252(script.toStdU16String()));
+    shell.StartProgram(ToPath(script));
     const QString marker = dir.filePath("started.txt");
     // A separate process: wait for it, within a generous bound.
     for (int i = 0; i < 500 && QFileInfo(marker).size() == 0; ++i) {

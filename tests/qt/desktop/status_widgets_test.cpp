@@ -13,48 +13,69 @@
 namespace qc {
 namespace {
 
-TEST(QtTray, ActivationsBecomeMouseMessages) {
-    std::vector<int> messages;
-    qt::QtTray tray([&](int m) { messages.push_back(m); });
+using platform::TrayEvent;
+
+TEST(QtTray, ActivationsBecomeEvents) {
+    std::vector<TrayEvent> events;
+    qt::QtTray tray;
+    tray.onEvent = [&](TrayEvent e) { events.push_back(e); };
     tray.Activated(QSystemTrayIcon::Context);
-    EXPECT_EQ(messages, (std::vector<int>{516, 517}));
-    messages.clear();
+    EXPECT_EQ(events, (std::vector<TrayEvent>{TrayEvent::ContextMenu}));
+    events.clear();
     // Two clicks within the double-click interval are a double click on
     // trays that report none of their own.
     tray.Activated(QSystemTrayIcon::Trigger);
     tray.Activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(messages, (std::vector<int>{513, 514, 513, 514, 515, 514}));
+    EXPECT_EQ(events,
+              (std::vector<TrayEvent>{TrayEvent::Click, TrayEvent::Click, TrayEvent::DoubleClick}));
     // The tray's own report of that double click does not count twice.
     tray.Activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_EQ(messages.size(), 6u);
+    EXPECT_EQ(events.size(), 3u);
 
     // A tray that reports double clicks itself is taken at its word.
-    std::vector<int> native;
-    qt::QtTray other([&](int m) { native.push_back(m); });
+    std::vector<TrayEvent> native;
+    qt::QtTray other;
+    other.onEvent = [&](TrayEvent e) { native.push_back(e); };
     other.Activated(QSystemTrayIcon::Trigger);
     other.Activated(QSystemTrayIcon::DoubleClick);
     other.Activated(QSystemTrayIcon::Trigger);
     other.Activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(native, (std::vector<int>{513, 514, 515, 514, 513, 514, 513, 514}));
+    EXPECT_EQ(native, (std::vector<TrayEvent>{TrayEvent::Click, TrayEvent::DoubleClick,
+                                              TrayEvent::Click, TrayEvent::Click}));
+}
+
+TEST(TrayIcon, EventsBecomeTheButtonMessagesTheClicksAreTestedWith) {
+    qt::QtTray tray;
+    std::vector<int> messages;
+    desktop::TrayIcon icon(tray);
+    icon.MouseDown = [&](int b) { messages.push_back(b * 10 + 1); };
+    icon.MouseUp = [&](int b) { messages.push_back(b * 10 + 2); };
+    icon.MouseDblClick = [&](int b) { messages.push_back(b * 10 + 3); };
+    tray.Activated(QSystemTrayIcon::Trigger);
+    tray.Activated(QSystemTrayIcon::Trigger);
+    tray.Activated(QSystemTrayIcon::Context);
+    // Left down, up; down, up, double click, up; right down, up.
+    EXPECT_EQ(messages, (std::vector<int>{11, 12, 11, 12, 13, 12, 21, 22}));
 }
 
 TEST(QtTray, TooltipKeepsItsLineBreaks) {
-    qt::QtTray tray([](int) {});
+    qt::QtTray tray;
     tray.Add({platform::TrayPicture::Green, "Quorvel Chess\r\nConnecting . . ."});
     EXPECT_EQ(tray.Icon()->toolTip(), QStringLiteral("Quorvel Chess\nConnecting . . ."));
     EXPECT_FALSE(tray.Icon()->icon().isNull());
 }
 
-TEST(QtMedia, CommandStrings) {
-    qt::QtMedia media;
-    EXPECT_FALSE(media.SendCommand("play YourMove"));  // nothing open
-    EXPECT_TRUE(media.SendCommand("open \"/no/such/file.wav\" type waveaudio alias YourMove"));
-    EXPECT_FALSE(media.SendCommand("open \"/other.wav\" type waveaudio alias YourMove"));
-    EXPECT_FALSE(media.SendCommand("play Other"));
-    EXPECT_TRUE(media.SendCommand("play YourMove"));  // a missing file plays nothing
-    EXPECT_TRUE(media.SendCommand("close YourMove"));
-    EXPECT_FALSE(media.SendCommand("close YourMove"));
-    EXPECT_FALSE(media.SendCommand("format c:"));
+TEST(QtSound, OpenPlayClose) {
+    qt::QtSound sound;
+    EXPECT_FALSE(sound.IsOpen()) << "nothing is held before the first sound";
+    EXPECT_FALSE(sound.Play());  // nothing open
+    EXPECT_TRUE(sound.Open("/no/such/file.wav"));
+    EXPECT_FALSE(sound.Open("/other.wav")) << "one sound at a time";
+    EXPECT_TRUE(sound.Play());  // a missing file plays nothing
+    sound.Close();
+    EXPECT_FALSE(sound.IsOpen());
+    sound.Close();  // closing twice is harmless
+    EXPECT_FALSE(sound.Play());
 }
 
 TEST(QtUdpSocket, OnlyTheServersDatagramsAreRead) {
@@ -76,11 +97,15 @@ TEST(QtUdpSocket, OnlyTheServersDatagramsAreRead) {
                            client.LocalPort());
     server.writeDatagram(QByteArray("ping\r"), login.senderAddress(), login.senderPort());
     std::string read;
+    std::size_t accepted = 0;
     for (int i = 0; i < 100 && read.empty(); ++i) {
         QTest::qWait(10);
-        ASSERT_TRUE(client.ReadPending(read));
+        const auto n = client.ReadPending(read);
+        ASSERT_TRUE(n.has_value());
+        accepted += *n;
     }
     EXPECT_EQ(read, "ping\r");
+    EXPECT_EQ(accepted, 1u) << "the stranger's datagram is not counted";
     EXPECT_GT(arrivals, 0);
     client.Close();
     EXPECT_FALSE(client.SendDatagram("update\r"));
@@ -141,8 +166,15 @@ TEST(TrayMenu, ItemsAndTheFloaterCheck) {
     menu.MenuShowFloater()->trigger();
     EXPECT_TRUE(fc.setup->prefs.ShowFloater);
     EXPECT_TRUE(floater.isVisible());
-    menu.Popup(fc.setup->prefs.ShowFloater);
+    menu.Popup(fc.setup->MenuState());
     EXPECT_TRUE(menu.MenuShowFloater()->isChecked());
+    EXPECT_TRUE(menu.MenuShowFloater()->isEnabled());
+    menu.Menu()->hide();
+    // Without a tray the indicator is the only way in: shown, checked, and
+    // not to be hidden.
+    menu.Popup({true, false});
+    EXPECT_TRUE(menu.MenuShowFloater()->isChecked());
+    EXPECT_FALSE(menu.MenuShowFloater()->isEnabled());
     menu.Menu()->hide();
     menu.MenuConnect()->trigger();
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest connect v1.20 *\r"});

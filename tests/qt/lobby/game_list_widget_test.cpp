@@ -25,9 +25,9 @@ struct Fixture {
     std::unique_ptr<GameListWidget> w;
 
     explicit Fixture(const std::string& update = "update:1,3,5,1,09Dec26120000\r") {
-        w = std::make_unique<GameListWidget>(*fc.setup);
-        fc.setup->views().gameList = w.get();
-        w->Show();
+        w = std::make_unique<GameListWidget>(fc.setup->gameList());
+        fc.setup->gameList().Attach(w.get());
+        fc.setup->gameList().Show();
         fc.LoginAsGuest(update);
         Lists(5);
     }
@@ -40,6 +40,7 @@ struct Fixture {
                           "requestsfor:\r77,erin,,b,10,n\r.\r" +
                           "requestsby:\r78,,,w,2,ww\r79,frank,,w,1,d\r.\r");
     }
+    ~Fixture() { fc.setup->gameList().Attach(&fc.gameListView); }
     QTableWidget* Grid(lobby::GridId id) { return w->Grid(id); }
     void Click(lobby::GridId id, int row, int col) {
         QTableWidget* t = Grid(id);
@@ -117,37 +118,80 @@ TEST(GameListWidget, PublicOwnRequestDisablesTheOpponentButtons) {
     EXPECT_TRUE(f.Enabled("OppHist3"));
 }
 
+TEST(GameListWidget, AStateLandsOnTheControls) {
+    fakes::FakeController fc;
+    GameListWidget w(fc.setup->gameList());
+    lobby::GameListState state = fc.setup->gameList().State();
+    state.grids[kOpenGrid].rows = {{"7", "zoe", "Chess960", "No", "2026-12-24"},
+                                   {"8", "Local Game", "Standard", "-", ""}};
+    state.grids[kOpenGrid].selected = true;
+    state.grids[kOpenGrid].row = 2;
+    state.buttons.view[0] = true;
+    state.buttons.accept = true;
+    state.buttons.scoreboard = true;
+    state.caption = "Quorvel Chess - zoe";
+    state.clock = "2026-12-24 08:00:00";
+    state.slotsText = "Using 2/5 game slots";
+    w.Render(state);
+    ASSERT_EQ(w.Grid(kOpenGrid)->rowCount(), 2);
+    EXPECT_EQ(w.Grid(kOpenGrid)->item(0, 2)->text(), QStringLiteral("Chess960"));
+    EXPECT_EQ(w.Grid(kOpenGrid)->item(1, 1)->text(), QStringLiteral("Local Game"));
+    EXPECT_EQ(w.Grid(kOpenGrid)->item(1, 0)->background().color(), GameListWidget::kHighlight);
+    EXPECT_EQ(w.Grid(kOpenGrid)->item(0, 0)->background().color(), QColor(Qt::black));
+    EXPECT_EQ(w.Grid(kForGrid)->rowCount(), 0);
+    EXPECT_TRUE(w.Button(QStringLiteral("View0"))->isEnabled());
+    EXPECT_FALSE(w.Button(QStringLiteral("View1"))->isEnabled());
+    EXPECT_TRUE(w.Button(QStringLiteral("Accept"))->isEnabled());
+    EXPECT_TRUE(w.Button(QStringLiteral("ScoreboardBut"))->isEnabled());
+    EXPECT_FALSE(w.Button(QStringLiteral("SettingsBut"))->isEnabled());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - zoe"));
+    EXPECT_EQ(w.Clock()->text(), QStringLiteral("2026-12-24 08:00:00"));
+    EXPECT_EQ(w.SlotsLab()->text(), QStringLiteral("Using 2/5 game slots"));
+
+    // A later state that changes one grid leaves the others as drawn.
+    state.grids[kOpenGrid].rows.pop_back();
+    state.grids[kOpenGrid].row = 1;
+    w.Render(state);
+    EXPECT_EQ(w.Grid(kOpenGrid)->rowCount(), 1);
+    EXPECT_EQ(w.Grid(kOpenGrid)->item(0, 0)->background().color(), GameListWidget::kHighlight);
+}
+
 TEST(GameListWidget, CaptionFollowsTheConnection) {
     fakes::FakeController fc;
     fc.setup->login.PingTime = 60;
-    GameListWidget w(*fc.setup);
+    GameListWidget w(fc.setup->gameList());
+    fc.setup->gameList().Attach(&w);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Disconnected"));
-    w.Show();
+    fc.setup->gameList().Show();
     fc.timers.Advance(100);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Disconnected"));
     fc.setup->login.PingTime = 3;
     fc.timers.Advance(100);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quorvel Chess - Connecting"));
     EXPECT_FALSE(w.Clock()->text().isEmpty());
+    fc.setup->gameList().Attach(&fc.gameListView);
 }
 
 TEST(GameListWidget, PositionIsSavedOnCloseUnlessAtTheOrigin) {
     fakes::FakeController fc;
     fc.setup->prefs.GameListX = 1500;
     fc.setup->prefs.GameListY = 750;
-    GameListWidget w(*fc.setup);
-    w.Show();
+    GameListWidget w(fc.setup->gameList());
+    fc.setup->gameList().Attach(&w);
+    fc.setup->gameList().Show();
     EXPECT_EQ(w.pos(), QPoint(100, 50));
+    EXPECT_TRUE(w.isVisible());
     w.move(0, 0);
     w.close();
-    EXPECT_FALSE(w.IsLoaded());
+    EXPECT_FALSE(fc.setup->gameList().IsLoaded());
     EXPECT_EQ(fc.setup->prefs.GameListX, 1500);
     EXPECT_EQ(fc.setup->prefs.GameListY, 750);
-    w.Show();
+    fc.setup->gameList().Show();
     w.move(200, 120);
     w.close();
     EXPECT_EQ(fc.setup->prefs.GameListX, 3000);
     EXPECT_EQ(fc.setup->prefs.GameListY, 1800);
+    fc.setup->gameList().Attach(&fc.gameListView);
 }
 
 }  // namespace

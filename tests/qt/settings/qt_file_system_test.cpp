@@ -8,6 +8,7 @@
 #include <string>
 
 #include "client/core/settings/settings.h"
+#include "client/qt/qt_platform.h"
 #include "client/qt/settings/qt_file_system.h"
 #include "client/qt/settings/settings_location.h"
 
@@ -145,34 +146,42 @@ TEST(QtFileSystem, AReadOnlyFolderFailsTheWriteAndKeepsTheFile) {
 }
 #endif
 
-// The path the program uses, through the real file system, end to end.
+// The path the program uses, through the real file system, end to end, also
+// under folders whose names the wire code page cannot hold.
 TEST(SettingsFile, SavesAndLoadsUnderTheConfigFolder) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    const QString path = SettingsFilePath();
-    if (savedXdg.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", savedXdg);
-    }
+    for (const char* folder : {"plain", "caf\u00e9", "\u043a\u0444\u0433"}) {
+        const QString config = dir.path() + QLatin1Char('/') + QString::fromUtf8(folder);
+        SCOPED_TRACE(config.toStdString());
+        const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        const std::filesystem::path path = SettingsFilePath();
+        if (savedXdg.isNull()) {
+            qunsetenv("XDG_CONFIG_HOME");
+        } else {
+            qputenv("XDG_CONFIG_HOME", savedXdg);
+        }
 #ifndef _WIN32
-    EXPECT_EQ(path, dir.path() + "/quorvel-chess/Quorvel Chess.ini");
+        EXPECT_EQ(FromPath(path), config + "/quorvel-chess/Quorvel Chess.ini");
 #endif
 
-    QtFileSystem fs;
-    const settings::ScreenTwips screen{1280 * 15, 1024 * 15};
-    settings::Settings s = settings::DefaultSettings(screen);
-    s.GameListX = -300;
-    s.FloaterX = 1234.5f;
-    ASSERT_TRUE(settings::SaveSettingsFile(fs, path.toStdString(), s, "alice", "digest", true));
-    const settings::LoadedSettings loaded =
-        settings::LoadSettingsFile(fs, path.toStdString(), screen);
-    s.FloaterX = 1234;
-    EXPECT_EQ(loaded.settings, s);
-    EXPECT_EQ(loaded.qvid, "alice");
-    EXPECT_TRUE(loaded.appRemember);
+        QtFileSystem fs;
+        const settings::ScreenTwips screen{1280 * 15, 1024 * 15};
+        settings::Settings s = settings::DefaultSettings(screen);
+        s.GameListX = -300;
+        s.FloaterX = 1234.5f;
+        ASSERT_TRUE(settings::SaveSettingsFile(fs, path, s, "alice", "digest", true));
+        EXPECT_TRUE(QFileInfo::exists(config + "/quorvel-chess/Quorvel Chess.ini"))
+            << "the file is where the next start looks for it";
+        const settings::LoadedSettings loaded = settings::LoadSettingsFile(fs, path, screen);
+        s.FloaterX = 1234;
+        EXPECT_EQ(loaded.settings, s);
+        EXPECT_EQ(loaded.qvid, "alice");
+        EXPECT_TRUE(loaded.appRemember);
+    }
+    // Nothing was written anywhere else.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "client/core/settings/lifecycle.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc {
@@ -10,8 +9,8 @@ using fakes::FakeController;
 
 constexpr const char* kPath = "/home/u/.config/quorvel-chess/Quorvel Chess.ini";
 
-settings::StartupEnvironment Env(bool trayAvailable = true) {
-    settings::StartupEnvironment env;
+StartupEnvironment Env(bool trayAvailable = true) {
+    StartupEnvironment env;
     env.settingsPath = kPath;
     env.screen = {1920 * 15.0, 1080 * 15.0};
     env.defaults.soundFile = "/usr/share/quorvel-chess/chime.wav";
@@ -36,15 +35,14 @@ std::string Saved(const FakeController& fc, const std::string& key) {
 
 TEST(StartUp, FirstStartWithoutAFile) {
     FakeController fc;
-    fakes::RecordingListWindow gameList;
-    fc.setup->views().gameList = &gameList;
-    settings::StartUp(*fc.setup, Env());
+    fc.setup->Load(Env());
 
     ASSERT_GE(fc.tray.calls.size(), 2u);
     EXPECT_EQ(fc.tray.calls[0].op, "add");
     EXPECT_EQ(fc.tray.calls[0].record.picture, platform::TrayPicture::Grey);
     EXPECT_EQ(fc.tray.Last().tip, "Quorvel Chess\r\nConnecting . . .");
-    EXPECT_TRUE(gameList.shown);
+    EXPECT_TRUE(fc.setup->gameList().IsShown());
+    EXPECT_TRUE(fc.gameListView.open);
     EXPECT_FALSE(fc.floater.visible);
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest connect v1.20 *\r"});
     EXPECT_EQ(fc.setup->prefs.SoundFile, "/usr/share/quorvel-chess/chime.wav");
@@ -58,10 +56,9 @@ TEST(StartUp, StoredAccountPreferencesAndAutostart) {
                      "[main]\r\nQVID=alice\r\nPW=d1g3st\r\nOpenGameList=0\r\nFloater=1\r\n"
                      "[windows]\r\nFloaterX=1500\r\nFloaterY=3000\r\n");
     fc.autostart.Write();
-    fakes::RecordingListWindow gameList;
-    fc.setup->views().gameList = &gameList;
-    settings::StartUp(*fc.setup, Env());
-    EXPECT_FALSE(gameList.shown);
+    fc.setup->Load(Env());
+    EXPECT_FALSE(fc.setup->gameList().IsShown());
+    EXPECT_EQ(fc.gameListView.opens, 0);
     EXPECT_TRUE(fc.floater.visible);
     EXPECT_EQ(fc.floater.left, 1500);
     EXPECT_EQ(fc.floater.top, 3000);
@@ -70,26 +67,51 @@ TEST(StartUp, StoredAccountPreferencesAndAutostart) {
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"alice connect v1.20 d1g3st\r"});
 }
 
-TEST(StartUp, WithoutANotificationAreaTheIndicatorIsShown) {
+TEST(StartUp, WithoutANotificationAreaTheIndicatorIsShownAndStaysShown) {
     FakeController fc;
-    settings::StartUp(*fc.setup, Env(false));
+    fc.setup->Load(Env(false));
     EXPECT_TRUE(fc.floater.visible);
     EXPECT_FALSE(fc.setup->prefs.ShowFloater);
+
+    // The menu tells the truth and cannot hide the last way in.
+    fc.setup->FloaterMouseUp(desktop::kRightButton);
+    ASSERT_EQ(fc.trayMenu.popups.size(), 1u);
+    EXPECT_EQ(fc.trayMenu.popups[0], (TrayMenuState{true, false}));
+    fc.setup->ToggleFloater();
+    EXPECT_TRUE(fc.floater.visible);
+    EXPECT_FALSE(fc.setup->prefs.ShowFloater)
+        << "the saved choice is the user's, not the fallback's";
+}
+
+TEST(StartUp, WithATrayTheMenuTogglesTheIndicator) {
+    FakeController fc;
+    fc.setup->Load(Env(true));
+    EXPECT_FALSE(fc.floater.visible);
+    fc.setup->ToggleFloater();
+    EXPECT_TRUE(fc.floater.visible);
+    EXPECT_TRUE(fc.setup->prefs.ShowFloater);
+    fc.setup->TrayMouseUp(desktop::kRightButton);
+    ASSERT_EQ(fc.trayMenu.popups.size(), 1u);
+    EXPECT_EQ(fc.trayMenu.popups[0], (TrayMenuState{true, true}));
+    fc.setup->ToggleFloater();
+    EXPECT_FALSE(fc.floater.visible);
 }
 
 TEST(Shutdown, LoggedInSendsOneDisconnectAndSavesEverything) {
     FakeController fc;
-    fakes::RecordingListWindow gameList;
-    fc.setup->views().gameList = &gameList;
-    settings::StartUp(*fc.setup, Env());
+    fc.setup->Load(Env());
+    fc.gameListView.left = 3000;
+    fc.gameListView.top = 1500;
     fc.socket.Receive("guest: guest42,tok\rupdate:0,0,3,0,09Dec26120000\r");
     fc.TakeSent();
     fc.setup->prefs.FloaterX = 1234.5f;
     fc.setup->AppRemember = true;
-    settings::Shutdown(*fc.setup);
+    fc.setup->Unload();
 
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 disconnect\r"});
-    EXPECT_EQ(gameList.unloads, 1);
+    EXPECT_FALSE(fc.setup->gameList().IsShown());
+    EXPECT_FALSE(fc.gameListView.open);
+    EXPECT_EQ(Saved(fc, "GameListX"), "3000");
     EXPECT_EQ(fc.trayMenu.unloads, 1);
     EXPECT_EQ(Saved(fc, "QVID"), "guest42");
     EXPECT_EQ(Saved(fc, "PW"), "tok");
@@ -102,11 +124,11 @@ TEST(Shutdown, LoggedInSendsOneDisconnectAndSavesEverything) {
 TEST(Shutdown, NotLoggedInSendsNothingAndForgetsThePasswordWhenNotRemembered) {
     FakeController fc;
     fc.files.SetFile(kPath, "[main]\r\nQVID=alice\r\nPW=\r\n; kept\r\nForeign=yes\r\n");
-    settings::StartUp(*fc.setup, Env());
+    fc.setup->Load(Env());
     fc.TakeSent();
     fc.setup->login.PWHash = "typed-in-this-run";
     fc.setup->prefs.RunOnStartUp = true;
-    settings::Shutdown(*fc.setup);
+    fc.setup->Unload();
     EXPECT_TRUE(fc.socket.sent.empty());
     EXPECT_EQ(Saved(fc, "PW"), "");
     EXPECT_TRUE(fc.setup->login.PWHash.empty());
@@ -117,9 +139,9 @@ TEST(Shutdown, NotLoggedInSendsNothingAndForgetsThePasswordWhenNotRemembered) {
 
 TEST(Shutdown, AFailedSaveIsSilent) {
     FakeController fc;
-    settings::StartUp(*fc.setup, Env());
+    fc.setup->Load(Env());
     fc.files.SetDiskFull(true);
-    settings::Shutdown(*fc.setup);
+    fc.setup->Unload();
     EXPECT_FALSE(fc.files.File(kPath).has_value());
     EXPECT_TRUE(fc.dialogs.boxes.empty());
     EXPECT_EQ(fc.tray.calls.back().op, "delete");

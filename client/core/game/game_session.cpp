@@ -1,0 +1,89 @@
+#include "client/core/game/game_session.h"
+
+#include "client/core/protocol/commands.h"
+
+namespace qc::game {
+
+void GameSession::Register(protocol::Dispatcher& dispatcher) {
+    using protocol::Match;
+    dispatcher.AddMessage({"board: ", Match::Prefix, [this](const std::string& line) {
+                               game_.Board = ReadBoardLine(line);
+                               return true;
+                           }});
+    dispatcher.AddMessage({"game: ", Match::Prefix, [this](const std::string& line) {
+                               HandleGame(line);
+                               return true;
+                           }});
+    dispatcher.AddMessage({"canmove: ", Match::Prefix, [this](const std::string& line) {
+                               game_.CanMove = ReadCanMoveLine(line);
+                               UpdateGameWin();
+                               return true;
+                           }});
+    dispatcher.AddList({"movelog:", protocol::RcvMode::MoveLog,
+                        [this] { game_.MoveLogLines.assign(1, ""); },
+                        [this](const std::string& line, std::int16_t at) {
+                            protocol::StoreRecord(game_.MoveLogLines, at, line);
+                        },
+                        nullptr});
+    dispatcher.AddList({"chat:", protocol::RcvMode::Chat, [this] { game_.ChatText.clear(); },
+                        [this](const std::string& line, std::int16_t) {
+                            if (game_.ChatText.size() + line.size() <= protocol::kMaxChatBytes) {
+                                game_.ChatText += line + protocol::kCrLf;
+                            }
+                        },
+                        [this] {
+                            if (WindowShown()) {
+                                window_->UpdateChat();
+                            }
+                        },
+                        false});
+}
+
+void GameSession::HandleGame(const std::string& line) {
+    if (ReadGameLine(line, game_, clock_.LocalNow())) {
+        // Another game: its selection and orientation start afresh.
+        game_.Selected.clear();
+        game_.Orientation.clear();
+    }
+    // The highlight flags are the account's, kept with the settings.
+    prefs_.ShowLast1 = game_.ShowLast1;
+    prefs_.ShowLast2 = game_.ShowLast2;
+    prefs_.ShowPoss = game_.ShowPoss;
+    UpdateGameWin();
+    if (prefs_.ShowChat) {
+        commands_.Send(protocol::cmd::Chat(game_.GameID));
+    }
+}
+
+void GameSession::UpdateGameWin() {
+    if (WindowShown()) {
+        window_->Update();
+    }
+}
+
+void GameSession::ShowWindow() {
+    if (window_ != nullptr && !window_->IsShown()) {
+        window_->Show();
+    }
+}
+
+void GameSession::ViewGame(const std::string& id) {
+    ShowWindow();
+    commands_.Send(protocol::cmd::Game(id));
+}
+
+void GameSession::RefreshShown(bool gameListShown) {
+    if (window_ == nullptr) {
+        return;
+    }
+    if (window_->IsShown()) {
+        if (!gameListShown) {
+            commands_.Send(protocol::cmd::OpenGames());
+        }
+        commands_.Send(protocol::cmd::Game(game_.GameID));
+    } else if (window_->IsLoaded()) {
+        window_->Unload();
+    }
+}
+
+}  // namespace qc::game

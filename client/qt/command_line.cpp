@@ -1,0 +1,78 @@
+#include "client/qt/command_line.h"
+
+#include <QCommandLineParser>
+#include <QUrl>
+
+namespace qc::qt {
+
+CommandLine ParseCommandLine(const QStringList& arguments, const HostPort& defaultServer,
+                             const HostPort& defaultBanner) {
+    CommandLine cl;
+    cl.server = defaultServer;
+    cl.banner = defaultBanner;
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Quorvel Chess, a correspondence chess client that lives in the notification area."));
+    const QCommandLineOption server(QStringLiteral("server"),
+                                    QStringLiteral("The game server (default %1, port %2).")
+                                        .arg(QString::fromStdString(defaultServer.host))
+                                        .arg(defaultServer.port),
+                                    QStringLiteral("HOST[:PORT]"));
+    const QCommandLineOption banner(QStringLiteral("banner"),
+                                    QStringLiteral("The banner host (default %1, port %2).")
+                                        .arg(QString::fromStdString(defaultBanner.host))
+                                        .arg(defaultBanner.port),
+                                    QStringLiteral("HOST[:PORT]"));
+    const QCommandLineOption web(
+        QStringLiteral("web"),
+        QStringLiteral("The web site the program's pages open on (default http://HOST/ of the "
+                       "game server)."),
+        QStringLiteral("URL"));
+    parser.addOption(server);
+    parser.addOption(banner);
+    parser.addOption(web);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    cl.helpText = parser.helpText().toStdString();
+
+    if (!parser.parse(arguments)) {
+        cl.error = parser.errorText().toStdString();
+        return cl;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        cl.error =
+            "unexpected argument: '" + parser.positionalArguments().first().toStdString() + "'";
+        return cl;
+    }
+    cl.help = parser.isSet(help);
+    cl.version = parser.isSet(version);
+    for (const auto& [option, target] :
+         {std::pair{&server, &cl.server}, std::pair{&banner, &cl.banner}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        const std::string value = parser.value(*option).toStdString();
+        if (!ParseHostPort(value, target->port, *target)) {
+            cl.error = "invalid address for --" + option->names().first().toStdString() + ": '" +
+                       value + "'";
+            return cl;
+        }
+    }
+    if (parser.isSet(web)) {
+        const QUrl url(parser.value(web), QUrl::StrictMode);
+        if (!url.isValid() || url.host().isEmpty() ||
+            (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
+            cl.error = "invalid address for --web: '" + parser.value(web).toStdString() + "'";
+            return cl;
+        }
+        // Pages are appended to it.
+        cl.web = url.toString(QUrl::FullyEncoded).toStdString();
+        if (cl.web.back() != '/') {
+            cl.web += '/';
+        }
+    }
+    return cl;
+}
+
+}  // namespace qc::qt
