@@ -16,6 +16,7 @@
 #include <string>
 
 #include "client/core/account/cp1252.h"
+#include "server/command_line.h"
 #include "server/core/accounts.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
@@ -30,33 +31,9 @@ void OnSignal(int) {
     [[maybe_unused]] auto written = write(signalPipe[1], &byte, 1);
 }
 
-void PrintUsage() {
-    std::cout
-        << "Usage: quorvel-server [options]\n"
-           "  --port N                    UDP port to listen on (default 3819)\n"
-           "  --bind ADDRESS              address to listen on (default: all)\n"
-           "  --db PATH                   database file (default: "
-           "$XDG_DATA_HOME/quorvel-server/quorvel.db)\n"
-           "  --add-account NAME PASSWORD create a named account and exit\n"
-           "  --set-slots NAME N          set an account's game slots and exit\n"
-           "  --ping-after SECONDS        ping a session silent this long (default 60)\n"
-           "  --rate N                    datagrams a second one sender may send (default 10)\n"
-           "  --help                      show this text\n";
-}
-
 QString DefaultDatabase() {
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return base + "/quorvel-server/quorvel.db";
-}
-
-bool ParsePort(const char* text, quint16& port) {
-    bool ok = false;
-    uint value = QString::fromLocal8Bit(text).toUInt(&ok);
-    if (!ok || value > 65535) {
-        return false;
-    }
-    port = static_cast<quint16>(value);
-    return true;
 }
 
 void LogLine(std::string_view text) {
@@ -67,77 +44,22 @@ void LogLine(std::string_view text) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    quint16 port = 3819;
-    QHostAddress bind = QHostAddress::Any;
-    QString dbPath = DefaultDatabase();
-    std::string addName, addPassword, slotsName;
-    int gameSlots = -1;
-    int pingAfter = 60;
-    double rate = 10;
-    bool addAccount = false;
-
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto need = [&](int count) {
-            if (i + count >= argc) {
-                std::cerr << "quorvel-server: " << arg << " needs " << count << " value"
-                          << (count > 1 ? "s" : "") << "\n";
-                std::exit(2);
-            }
-        };
-        if (arg == "--help" || arg == "-h") {
-            PrintUsage();
+    using Action = qc::server::CommandLine::Action;
+    const qc::server::CommandLine options = qc::server::ParseCommandLine(app.arguments());
+    switch (options.action) {
+        case Action::Help:
+        case Action::Version:
+            std::cout << options.text.toStdString() << (options.text.endsWith('\n') ? "" : "\n");
             return 0;
-        } else if (arg == "--port") {
-            need(1);
-            if (!ParsePort(argv[++i], port)) {
-                std::cerr << "quorvel-server: invalid port " << argv[i] << "\n";
-                return 2;
-            }
-        } else if (arg == "--bind") {
-            need(1);
-            if (!bind.setAddress(QString::fromLocal8Bit(argv[++i]))) {
-                std::cerr << "quorvel-server: invalid address " << argv[i] << "\n";
-                return 2;
-            }
-        } else if (arg == "--db") {
-            need(1);
-            dbPath = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg == "--add-account") {
-            need(2);
-            addAccount = true;
-            addName = argv[++i];
-            addPassword = argv[++i];
-        } else if (arg == "--set-slots") {
-            need(2);
-            slotsName = argv[++i];
-            bool ok = false;
-            gameSlots = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-            if (!ok || gameSlots < 0 || gameSlots > 1000) {
-                std::cerr << "quorvel-server: invalid slot count " << argv[i] << "\n";
-                return 2;
-            }
-        } else if (arg == "--rate") {
-            need(1);
-            bool ok = false;
-            rate = QString::fromLocal8Bit(argv[++i]).toDouble(&ok);
-            if (!ok || !(rate >= 1) || rate > 100000) {
-                std::cerr << "quorvel-server: invalid rate " << argv[i] << "\n";
-                return 2;
-            }
-        } else if (arg == "--ping-after") {
-            need(1);
-            bool ok = false;
-            pingAfter = QString::fromLocal8Bit(argv[++i]).toInt(&ok);
-            if (!ok || pingAfter < 1 || pingAfter > 3600) {
-                std::cerr << "quorvel-server: invalid ping interval " << argv[i] << "\n";
-                return 2;
-            }
-        } else {
-            std::cerr << "quorvel-server: unknown option " << arg << " (see --help)\n";
+        case Action::Error:
+            std::cerr << "quorvel-server: " << options.text.toStdString() << "\n";
             return 2;
-        }
+        case Action::Serve:
+        case Action::AddAccount:
+        case Action::SetSlots:
+            break;
     }
+    const QString dbPath = options.db.value_or(DefaultDatabase());
 
     QDir().mkpath(QFileInfo(dbPath).absolutePath());
     std::unique_ptr<qc::server::Store> store;
@@ -150,15 +72,17 @@ int main(int argc, char** argv) {
 
     qc::server::Config config;
     config.log = LogLine;
-    config.pingAfter = std::chrono::seconds(pingAfter);
-    config.datagramsPerSecond = rate;
-    config.datagramBurst = std::max(config.datagramBurst, rate * 4);
+    config.pingAfter = std::chrono::seconds(options.pingAfter);
+    config.datagramsPerSecond = options.rate;
+    config.datagramBurst = std::max(config.datagramBurst, options.rate * 4);
 
     try {
-        if (addAccount) {
+        if (options.action == Action::AddAccount) {
+            const std::string addName = options.name.toStdString();
             using qc::server::AddAccountResult;
             AddAccountResult result = qc::server::AddNamedAccount(
-                *store, config, addName, qc::Utf8ToCp1252(addPassword), qc::server::Clock::now());
+                *store, config, addName, qc::Utf8ToCp1252(options.password.toStdString()),
+                qc::server::Clock::now());
             if (result == AddAccountResult::InvalidName) {
                 std::cerr << "quorvel-server: invalid account name " << addName
                           << " (letters, digits, _ and -, a letter first, at most 30; not "
@@ -172,16 +96,18 @@ int main(int argc, char** argv) {
             std::cout << "account " << addName << " created\n";
             return 0;
         }
-        if (gameSlots >= 0) {
+        if (options.action == Action::SetSlots) {
+            const std::string slotsName = options.name.toStdString();
             qc::server::Store::Transaction tx(*store);
             auto account = store->FindAccount(slotsName);
             if (!account || account->kind == qc::server::AccountKind::Bot) {
                 std::cerr << "quorvel-server: no account " << slotsName << "\n";
                 return 1;
             }
-            store->SetSlots(account->id, gameSlots);
+            store->SetSlots(account->id, options.gameSlots);
             tx.Commit();
-            std::cout << "account " << account->name << " has " << gameSlots << " game slots\n";
+            std::cout << "account " << account->name << " has " << options.gameSlots
+                      << " game slots\n";
             return 0;
         }
     } catch (const qc::server::StoreError& e) {
@@ -211,9 +137,9 @@ int main(int argc, char** argv) {
     qc::server::ServerCore core(*store, config);
     qc::server::UdpServer server(core);
     QString error;
-    if (!server.Listen(bind, port, error)) {
-        std::cerr << "quorvel-server: cannot listen on port " << port << ": " << error.toStdString()
-                  << "\n";
+    if (!server.Listen(options.bind, options.port, error)) {
+        std::cerr << "quorvel-server: cannot listen on port " << options.port << ": "
+                  << error.toStdString() << "\n";
         return 1;
     }
     std::cout << "quorvel-server listening on port " << server.Port() << std::endl;

@@ -87,7 +87,8 @@ std::int64_t PlayRandomMove(Server& s, std::int64_t game, std::mt19937& random) 
     }
     qc::chess::MoveList moves = live->position.legalMoves();
     qc::chess::Move m = moves[std::uniform_int_distribution<int>(0, moves.size() - 1)(random)];
-    s.Line(s.alice, "alice move " + std::to_string(game) + " " + qc::chess::toUci(live->position, m));
+    s.Line(s.alice,
+           "alice move " + std::to_string(game) + " " + qc::chess::toUci(live->position, m));
     return game;
 }
 

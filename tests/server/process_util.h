@@ -55,8 +55,10 @@ class ServerProcess {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        if (out_ >= 0) {
-            close(out_);
+        for (int fd : {out_, err_}) {
+            if (fd >= 0) {
+                close(fd);
+            }
         }
     }
 
@@ -67,6 +69,48 @@ class ServerProcess {
             return -1;
         }
         return p.Wait();
+    }
+
+    struct Output {
+        int code = -1;
+        std::string out;  // standard output
+        std::string err;  // standard error
+    };
+
+    // Runs the server with the arguments to completion and collects what it
+    // wrote; gives up (and kills it) after the timeout.
+    static Output Capture(const std::vector<std::string>& args,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        ServerProcess p;
+        Output output;
+        if (!p.Spawn(args, true)) {
+            return output;
+        }
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        std::string* into[] = {&output.out, &output.err};
+        pollfd fds[] = {{p.out_, POLLIN, 0}, {p.err_, POLLIN, 0}};
+        while ((fds[0].fd >= 0 || fds[1].fd >= 0) && std::chrono::steady_clock::now() < deadline) {
+            if (poll(fds, 2, 100) <= 0) {
+                continue;
+            }
+            for (int i = 0; i < 2; ++i) {
+                if (fds[i].fd < 0 || fds[i].revents == 0) {
+                    continue;
+                }
+                char buffer[4096];
+                ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+                if (n > 0) {
+                    into[i]->append(buffer, static_cast<std::size_t>(n));
+                } else {
+                    fds[i].fd = -1;  // end of file; poll skips negative descriptors
+                }
+            }
+        }
+        if (fds[0].fd >= 0 || fds[1].fd >= 0) {
+            p.Signal(SIGKILL);
+        }
+        output.code = p.Wait();
+        return output;
     }
 
     // Starts a listening server on a free loopback port (port 0: the server
@@ -100,15 +144,26 @@ class ServerProcess {
     std::uint16_t Port() const { return port_; }
 
   private:
-    bool Spawn(const std::vector<std::string>& args) {
+    // Standard output always goes to out_, standard error to err_ if asked.
+    bool Spawn(const std::vector<std::string>& args, bool captureErr = false) {
         int fds[2];
+        int errFds[2] = {-1, -1};
         if (pipe(fds) != 0) {
+            return false;
+        }
+        if (captureErr && pipe(errFds) != 0) {
+            close(fds[0]);
+            close(fds[1]);
             return false;
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
+        if (captureErr) {
+            posix_spawn_file_actions_adddup2(&actions, errFds[1], 2);
+            posix_spawn_file_actions_addclose(&actions, errFds[0]);
+        }
         std::vector<std::string> all{QC_SERVER_EXE};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -120,6 +175,13 @@ class ServerProcess {
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
         out_ = fds[0];
+        if (captureErr) {
+            close(errFds[1]);
+            err_ = errFds[0];
+        }
+        if (rc != 0) {
+            pid_ = -1;
+        }
         return rc == 0;
     }
 
@@ -145,6 +207,7 @@ class ServerProcess {
 
     pid_t pid_ = -1;
     int out_ = -1;
+    int err_ = -1;
     std::uint16_t port_ = 0;
 };
 
