@@ -107,6 +107,10 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             ok = (b & 0xC0) == 0x80;
             cp = (cp << 6) | (b & 0x3F);
         }
+        // An overlong form would smuggle a CR or a comma past every check
+        // made on the decoded text; surrogates are not characters.
+        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        ok = ok && cp >= kSmallest[len] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
         if (!ok) {
             out.push_back('?');
             ++i;

@@ -12,7 +12,8 @@ namespace qc {
 std::u16string Cp1252ToUtf16(std::string_view bytes);
 std::string Utf16ToCp1252(std::u16string_view text);
 std::string Cp1252ToUtf8(std::string_view bytes);
-// Invalid UTF-8 sequences become '?'.
+// Invalid UTF-8 (overlong forms and surrogates included) becomes one '?' per
+// byte that cannot start a character.
 std::string Utf8ToCp1252(std::string_view utf8);
 
 }  // namespace qc

@@ -1,7 +1,5 @@
 #include "client/core/game/game_messages.h"
 
-#include <cmath>
-#include <limits>
 #include <optional>
 
 #include "client/core/lobby/server_time.h"
@@ -14,49 +12,6 @@ namespace {
 
 using protocol::LeadingNumber;
 
-// A field that must be a number as a whole (blanks around it allowed),
-// rounded to the nearest integer, halves to even; nothing otherwise.
-std::optional<double> WholeNumber(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        ++i;
-    }
-    bool digits = false;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        digits = true;
-        ++i;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            digits = true;
-            ++i;
-        }
-    }
-    if (!digits || i != text.size()) {
-        return std::nullopt;
-    }
-    return LeadingNumber(text);
-}
-
-std::optional<std::int32_t> RoundToInt32(double value) {
-    if (!std::isfinite(value)) {
-        return std::nullopt;
-    }
-    const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<std::int32_t>::min() ||
-        rounded > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(rounded);
-}
-
 std::string_view After(std::string_view line, std::size_t prefix) {
     return line.size() > prefix ? line.substr(prefix) : std::string_view();
 }
@@ -64,78 +19,63 @@ std::string_view After(std::string_view line, std::size_t prefix) {
 }  // namespace
 
 bool ReadGameLine(std::string_view line, GameFields& f, const platform::CivilTime& now) {
-    std::string_view rest = After(line, 6);
-    bool otherGame = false;
     // Fields 1 to 11: the text before the next comma. Without a comma the
     // field cannot be cut out: it keeps its value and the rest stays.
-    auto next = [&rest]() -> std::optional<std::string_view> {
-        const std::size_t comma = rest.find(',');
-        if (comma == std::string_view::npos) {
-            return std::nullopt;
-        }
-        std::string_view field = rest.substr(0, comma);
-        rest = rest.substr(comma + 1);
-        return field;
-    };
-    if (auto v = next()) {
-        otherGame = text::ToLower(*v) != text::ToLower(f.GameID);
+    text::CommaFields fields(After(line, 6));
+    bool otherGame = false;
+    if (auto v = fields.Next()) {
+        otherGame = !text::EqualsIgnoreCase(*v, f.GameID);
         f.GameID = std::string(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.WhitePlayer = std::string(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.BlackPlayer = std::string(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.GameType = std::string(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.GameStatus = text::ToLower(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.StatusText = std::string(*v);
     }
-    if (auto v = next()) {
-        if (auto n = WholeNumber(*v)) {
+    if (auto v = fields.Next()) {
+        if (auto n = protocol::WholeNumber(*v)) {
             if (auto small = protocol::RoundToInt16(*n)) {
                 f.MoveTime = *small;
             }
         }
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.MoveTimeUnit = text::ToLower(*v);
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         if (auto t = lobby::ParseServerTimestamp(*v, now)) {
             f.Started = *t;
         }
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         if (auto t = lobby::ParseServerTimestamp(*v, now)) {
             f.MoveBy = *t;
         }
     }
-    if (auto v = next()) {
+    if (auto v = fields.Next()) {
         f.DrawOffer = text::ToLower(*v);
     }
-    // Fields 12 to 17: the leading number of the rest; then past the next comma.
-    auto number = [&rest]() {
-        const double value = LeadingNumber(rest);
-        const std::size_t comma = rest.find(',');
-        if (comma != std::string_view::npos) {
-            rest = rest.substr(comma + 1);
-        }
-        return value;
-    };
+    // Fields 12 to 17: the leading number of the rest; then past the next
+    // comma. Field 18 is the leading number of what remains.
+    auto number = [&fields] { return LeadingNumber(fields.NextOrRest()); };
     bool* flags[] = {&f.GameEmailMe, &f.GameTextMe, &f.ShowLast1, &f.ShowLast2, &f.ShowPoss};
     for (bool* flag : flags) {
         *flag = number() != 0;
     }
-    if (auto v = RoundToInt32(number())) {
+    if (auto v = protocol::RoundToInt32(number())) {
         f.TextsFree = *v;
     }
-    if (auto v = RoundToInt32(LeadingNumber(rest))) {
+    if (auto v = protocol::RoundToInt32(LeadingNumber(fields.Rest()))) {
         f.TextsPurchased = *v;
     }
     return otherGame;

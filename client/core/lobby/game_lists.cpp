@@ -8,26 +8,7 @@ namespace qc::lobby {
 
 namespace {
 
-// Reads comma-separated fields the way the records were always read: a
-// field without a comma after it is missing, and the remainder stays whole.
-class Fields {
-  public:
-    explicit Fields(std::string_view line) : rest_(line) {}
-
-    std::optional<std::string_view> Next() {
-        const std::size_t comma = rest_.find(',');
-        if (comma == std::string_view::npos) {
-            return std::nullopt;
-        }
-        const std::string_view field = rest_.substr(0, comma);
-        rest_.remove_prefix(comma + 1);
-        return field;
-    }
-    std::string_view Rest() const { return rest_; }
-
-  private:
-    std::string_view rest_;
-};
+using text::CommaFields;
 
 std::string GameTypeOf(std::optional<std::string_view> field) {
     return field && !field->empty() ? std::string(*field) : std::string("Standard");
@@ -42,7 +23,7 @@ std::int16_t Int16Of(std::string_view text) {
 }
 
 // Reads requests' first five fields; the unit and guest fields differ.
-RequestRec RequestHead(Fields& f) {
+RequestRec RequestHead(CommaFields& f) {
     RequestRec r;
     r.ID = std::string(f.Next().value_or(""));
     r.QVID = std::string(f.Next().value_or(""));
@@ -57,19 +38,18 @@ RequestRec RequestHead(Fields& f) {
 }  // namespace
 
 OpenGameRec ParseOpenGame(std::string_view line, const platform::CivilTime& now) {
-    Fields f(line);
+    CommaFields f(line);
     OpenGameRec r;
     r.ID = std::string(f.Next().value_or(""));
     r.Opponent = std::string(f.Next().value_or(""));
     r.GameType = GameTypeOf(f.Next());
-    const auto yourMove = f.Next();
-    r.YourMove = protocol::LeadingNumber(yourMove ? *yourMove : f.Rest()) != 0;
+    r.YourMove = protocol::LeadingNumber(f.NextOrRest()) != 0;
     r.MoveBy = ParseServerTimestamp(f.Rest(), now);
     return r;
 }
 
 ClosedGameRec ParseClosedGame(std::string_view line, const platform::CivilTime& now) {
-    Fields f(line);
+    CommaFields f(line);
     ClosedGameRec r;
     r.ID = std::string(f.Next().value_or(""));
     r.Opponent = std::string(f.Next().value_or(""));
@@ -82,14 +62,14 @@ ClosedGameRec ParseClosedGame(std::string_view line, const platform::CivilTime& 
 }
 
 RequestRec ParseRequest(std::string_view line) {
-    Fields f(line);
+    CommaFields f(line);
     RequestRec r = RequestHead(f);
     r.TimeUnit = std::string(f.Rest());
     return r;
 }
 
 RequestRec ParsePublicRequest(std::string_view line) {
-    Fields f(line);
+    CommaFields f(line);
     RequestRec r = RequestHead(f);
     r.TimeUnit = std::string(f.Next().value_or(""));
     r.GuestsAllowed = protocol::LeadingNumber(f.Rest()) != 0;
@@ -97,7 +77,7 @@ RequestRec ParsePublicRequest(std::string_view line) {
 }
 
 ScoreRec ParseScore(std::string_view line) {
-    Fields f(line);
+    CommaFields f(line);
     ScoreRec r;
     if (const auto v = f.Next()) {
         r.Wins = Int16Of(*v);
@@ -155,7 +135,7 @@ std::string OutcomeText(std::string_view outcome) {
 }
 
 bool IsSelf(std::string_view name, std::string_view qvid) {
-    return text::ToLower(name) == text::ToLower(qvid);
+    return text::EqualsIgnoreCase(name, qvid);
 }
 
 }  // namespace qc::lobby

@@ -3,7 +3,29 @@
 #include <cmath>
 #include <limits>
 
+#include "client/core/text.h"
+
 namespace qc::protocol {
+
+namespace {
+
+template <typename Int>
+std::optional<Int> RoundTo(double value) {
+    if (!std::isfinite(value)) {
+        return std::nullopt;
+    }
+    const double rounded = std::nearbyint(value);  // the default mode rounds halves to even
+    if (rounded < std::numeric_limits<Int>::min() || rounded > std::numeric_limits<Int>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<Int>(rounded);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
 
 double LeadingNumber(std::string_view text) {
     std::size_t i = 0;
@@ -16,14 +38,14 @@ double LeadingNumber(std::string_view text) {
         ++i;
     }
     double value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    while (i < text.size() && IsDigit(text[i])) {
         value = value * 10 + (text[i] - '0');
         ++i;
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
         double scale = 0.1;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        while (i < text.size() && IsDigit(text[i])) {
             value += (text[i] - '0') * scale;
             scale /= 10;
             ++i;
@@ -32,16 +54,36 @@ double LeadingNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
+std::optional<double> WholeNumber(std::string_view text) {
+    text = text::Trim(text);
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    bool digits = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        digits = true;
+        ++i;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            digits = true;
+            ++i;
+        }
+    }
+    if (!digits || i != text.size()) {
+        return std::nullopt;
+    }
+    return LeadingNumber(text);
+}
+
 std::optional<std::int16_t> RoundToInt16(double value) {
-    if (!std::isfinite(value)) {
-        return std::nullopt;
-    }
-    const double rounded = std::nearbyint(value);  // the default mode rounds halves to even
-    if (rounded < std::numeric_limits<std::int16_t>::min() ||
-        rounded > std::numeric_limits<std::int16_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int16_t>(rounded);
+    return RoundTo<std::int16_t>(value);
+}
+
+std::optional<std::int32_t> RoundToInt32(double value) {
+    return RoundTo<std::int32_t>(value);
 }
 
 std::size_t InStr(std::size_t start, std::string_view text, char what) {

@@ -44,6 +44,11 @@ TEST(GameLine, OnlyAnotherIdentifierCountsAsAnotherGame) {
     EXPECT_FALSE(ReadGameLine("game: ABC,a,b,,w,,1,d,,,,0,0,0,0,0,0,0", f, kNow));
     EXPECT_EQ(f.GameID, "ABC");
     EXPECT_TRUE(ReadGameLine("game: abd,a,b,,w,,1,d,,,,0,0,0,0,0,0,0", f, kNow));
+    // Accented letters fold too; signs that sit where letters would do not.
+    f.GameID = "\xE9t\xE9";
+    EXPECT_FALSE(ReadGameLine("game: \xC9T\xC9,a,b,,w,,1,d,,,,0,0,0,0,0,0,0", f, kNow));
+    f.GameID = "g\xF7";
+    EXPECT_TRUE(ReadGameLine("game: g\xD7,a,b,,w,,1,d,,,,0,0,0,0,0,0,0", f, kNow));
 }
 
 TEST(GameLine, UnconvertibleValuesKeepThePreviousOnes) {

@@ -103,6 +103,25 @@ TEST(ScoreRecords, Fields) {
     EXPECT_EQ(r.Version, "v1.20, beta");
 }
 
+TEST(SelfTest, LetterCaseAsWindows1252KnowsIt) {
+    struct Row {
+        const char* name;
+        std::string_view opponent, qvid;
+        bool self;
+    };
+    const Row rows[] = {
+        {"ascii", "BoB", "bob", true},
+        {"accented capitals", "J\xD6RG", "j\xF6rg", true},
+        {"caron and ligature", "\x8Aimon\x8C", "\x9Aimon\x9C", true},
+        {"another name", "bob", "bobby", false},
+        {"sign pair is not a letter pair", "x\xD7", "x\xF7", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(IsSelf(row.opponent, row.qvid), row.self);
+    }
+}
+
 TEST(DisplayTime, ShiftsOnlyForLocalTime) {
     const ServerTime t = platform::CivilTime{2026, 12, 5, 15, 30, 12};
     const auto local = DisplayTime(t, 3600, true);
