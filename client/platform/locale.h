@@ -8,7 +8,7 @@ namespace qc::platform {
 
 // Dates and times in the user's locale.
 class DateTimeFormat {
-public:
+  public:
     virtual ~DateTimeFormat() = default;
     // The short date followed by the time with seconds.
     virtual std::string DateTime(const CivilTime& t) = 0;

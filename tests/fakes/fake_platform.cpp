@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 
 namespace qc::fakes {
 
@@ -52,7 +52,8 @@ std::unique_ptr<platform::Timer> VirtualTimers::CreateTimer(int intervalMs,
 }
 
 platform::CivilTime VirtualTimers::LocalNow() const {
-    return lobby::CivilFromSeconds(lobby::CivilSeconds(start_) + (nowMs_ + startOffsetMs_) / 1000);
+    return protocol::CivilFromSeconds(protocol::CivilSeconds(start_) +
+                                      (nowMs_ + startOffsetMs_) / 1000);
 }
 
 void VirtualTimers::SetLocalTime(platform::CivilTime t) {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/protocol/wire_number.h"
 #include "client/core/text.h"
 
@@ -53,12 +53,12 @@ bool ReadGameLine(std::string_view line, GameFields& f, const platform::CivilTim
         f.MoveTimeUnit = text::ToLower(*v);
     }
     if (auto v = fields.Next()) {
-        if (auto t = lobby::ParseServerTimestamp(*v, now)) {
+        if (auto t = protocol::ParseServerTimestamp(*v, now)) {
             f.Started = *t;
         }
     }
     if (auto v = fields.Next()) {
-        if (auto t = lobby::ParseServerTimestamp(*v, now)) {
+        if (auto t = protocol::ParseServerTimestamp(*v, now)) {
             f.MoveBy = *t;
         }
     }

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/text.h"
 
 namespace qc::lobby {
@@ -242,7 +242,9 @@ void GameListWindow::EnableFor(GridId id, bool on) {
 void GameListWindow::ClockTick() {
     const platform::CivilTime local = ctx_.clock.LocalNow();
     const platform::CivilTime shown =
-        ctx_.prefs.MyTime ? local : CivilFromSeconds(CivilSeconds(local) - ctx_.counters.TimeDiff);
+        ctx_.prefs.MyTime
+            ? local
+            : protocol::CivilFromSeconds(protocol::CivilSeconds(local) - ctx_.counters.TimeDiff);
     std::string clock = ctx_.dateTime.DateTime(shown);
     std::string caption = std::string(text::kProgramName) + " - ";
     const protocol::LoginState& login = ctx_.login;

@@ -1,6 +1,6 @@
 #include "client/core/lobby/game_lists.h"
 
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/protocol/wire_number.h"
 #include "client/core/text.h"
 
@@ -44,7 +44,7 @@ OpenGameRec ParseOpenGame(std::string_view line, const platform::CivilTime& now)
     r.Opponent = std::string(f.Next().value_or(""));
     r.GameType = GameTypeOf(f.Next());
     r.YourMove = protocol::LeadingNumber(f.NextOrRest()) != 0;
-    r.MoveBy = ParseServerTimestamp(f.Rest(), now);
+    r.MoveBy = protocol::ParseServerTimestamp(f.Rest(), now);
     return r;
 }
 
@@ -55,7 +55,7 @@ ClosedGameRec ParseClosedGame(std::string_view line, const platform::CivilTime& 
     r.Opponent = std::string(f.Next().value_or(""));
     r.GameType = GameTypeOf(f.Next());
     if (const auto ended = f.Next()) {
-        r.Ended = ParseServerTimestamp(*ended, now);
+        r.Ended = protocol::ParseServerTimestamp(*ended, now);
     }
     r.Outcome = FirstLower(f.Rest());
     return r;
@@ -112,7 +112,7 @@ ServerTime DisplayTime(const ServerTime& t, std::int32_t timeDiff, bool myTime) 
     if (!t || !myTime) {
         return t;
     }
-    return CivilFromSeconds(CivilSeconds(*t) + timeDiff);
+    return protocol::CivilFromSeconds(protocol::CivilSeconds(*t) + timeDiff);
 }
 
 std::string OutcomeText(std::string_view outcome) {

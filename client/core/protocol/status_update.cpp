@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "client/core/desktop/status_display.h"
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/protocol/wire_number.h"
 
 namespace qc::protocol {
@@ -30,8 +30,8 @@ StatusCounters ReadUpdateCounters(std::string_view line, const StatusCounters& p
     if (auto v = RoundToInt16(LeadingNumber(MidFrom(line, starts[3])))) {
         c.NumYourMove = *v;
     }
-    if (auto server = lobby::ParseServerTimestamp(MidFrom(line, starts[4]), now)) {
-        const std::int64_t diff = lobby::CivilSeconds(now) - lobby::CivilSeconds(*server);
+    if (auto server = protocol::ParseServerTimestamp(MidFrom(line, starts[4]), now)) {
+        const std::int64_t diff = protocol::CivilSeconds(now) - protocol::CivilSeconds(*server);
         if (diff >= std::numeric_limits<std::int32_t>::min() &&
             diff <= std::numeric_limits<std::int32_t>::max()) {
             c.TimeDiff = static_cast<std::int32_t>(diff);

@@ -15,9 +15,9 @@ TEST(Sha256, StandardVectors) {
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(sha.SHA256(std::string_view("abc")),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(sha.SHA256(std::string_view(
-                  "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
-              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(
+        sha.SHA256(std::string_view("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+        "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
     EXPECT_EQ(sha.SHA256(std::string(1000000, 'a')),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
@@ -41,7 +41,8 @@ TEST(Sha256, MatchesIndependentImplementationForLengths0To200) {
 TEST(Sha256, Utf16TakesLowByteOfEachCodeUnit) {
     CSHA256 sha;
     // U+20AC digests as the single byte 0xAC, not as UTF-8 or Windows-1252.
-    EXPECT_EQ(sha.SHA256(std::u16string(u"a\u20ACb")), sha.SHA256(std::string_view("a\xAC" "b")));
+    EXPECT_EQ(sha.SHA256(std::u16string(u"a\u20ACb")), sha.SHA256(std::string_view("a\xAC"
+                                                                                   "b")));
     EXPECT_EQ(sha.SHA256(std::u16string(u"abc")), sha.SHA256(std::string_view("abc")));
 }
 
@@ -51,9 +52,8 @@ TEST(Swordfish, DigitEncoding) {
         std::string encoding;
     };
     const std::vector<Case> cases = {
-        {"abc", "990980970"}, {"d", "001"},         {"\t", "090"},
-        {"A", "650"},         {"cba", "970980990"}, {"", ""},
-        {"\xFF\x01", "010552"},
+        {"abc", "990980970"}, {"d", "001"}, {"\t", "090"},          {"A", "650"},
+        {"cba", "970980990"}, {"", ""},     {"\xFF\x01", "010552"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EncodePasswordDigits(c.password), c.encoding) << c.password;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 
 #include <vector>
 
-namespace qc::lobby {
+namespace qc::protocol {
 namespace {
 
 TEST(ServerTimestamp, ParsesEveryMonthAndRejectsNonsense) {
@@ -108,4 +108,4 @@ TEST(ServerTimestamp, MonthsOutOfRangeWrapAroundTheNames) {
 }
 
 }  // namespace
-}  // namespace qc::lobby
+}  // namespace qc::protocol

@@ -1,4 +1,4 @@
-#include "client/core/lobby/server_time.h"
+#include "client/core/protocol/server_time.h"
 
 #include <array>
 #include <chrono>
@@ -6,7 +6,7 @@
 
 #include "client/core/text.h"
 
-namespace qc::lobby {
+namespace qc::protocol {
 namespace {
 
 namespace chr = std::chrono;
@@ -98,4 +98,4 @@ std::string FormatServerTimestamp(const platform::CivilTime& t) {
     return buf;
 }
 
-}  // namespace qc::lobby
+}  // namespace qc::protocol

@@ -7,7 +7,7 @@
 
 #include "client/platform/clock.h"
 
-namespace qc::lobby {
+namespace qc::protocol {
 
 // Seconds since 1970-01-01 of a civil time, ignoring time zones: only
 // differences between two such values are meaningful.
@@ -23,4 +23,4 @@ std::optional<platform::CivilTime> ParseServerTimestamp(std::string_view text,
 // Writes a server timestamp.
 std::string FormatServerTimestamp(const platform::CivilTime& t);
 
-}  // namespace qc::lobby
+}  // namespace qc::protocol
