@@ -126,10 +126,11 @@ int main(int argc, char** argv) {
     setup->web().SetKnightsTour(qc::qt::KnightsTourLocation());
     setup->web().SetReadme(qc::qt::ReadmeLocation(shell));
 
-    qc::ui::FloaterWindow floater(*setup);
+    // Windows are built when first shown: most sessions stay in the tray.
+    qc::ui::FloaterHost floater(*setup);
     qc::ui::TrayMenu menu(*setup, [&quitGate] { quitGate.RequestQuit(); });
     qc::ui::PasswordNotice passwordNotice(dialogs);
-    qc::ui::GameListWidget gameList(setup->gameList());
+    qc::ui::GameListHost gameList(setup->gameList());
     setup->gameList().Attach(&gameList);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;

@@ -104,4 +104,58 @@ void FloaterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
+void FloaterHost::SetPicture(platform::TrayPicture picture) {
+    picture_ = picture;
+    if (window_ != nullptr) {
+        window_->SetPicture(picture);
+    }
+}
+
+void FloaterHost::SetTooltip(const std::string& tooltip) {
+    tooltip_ = tooltip;
+    if (window_ != nullptr) {
+        window_->SetTooltip(tooltip);
+    }
+}
+
+void FloaterHost::MoveTo(double leftTwips, double topTwips) {
+    if (window_ != nullptr) {
+        window_->MoveTo(leftTwips, topTwips);
+        return;
+    }
+    x_ = static_cast<int>(std::lround(leftTwips / qt::kTwipsPerPixel));
+    y_ = static_cast<int>(std::lround(topTwips / qt::kTwipsPerPixel));
+}
+
+double FloaterHost::Left() const {
+    return window_ != nullptr ? window_->Left() : x_ * qt::kTwipsPerPixel;
+}
+
+double FloaterHost::Top() const {
+    return window_ != nullptr ? window_->Top() : y_ * qt::kTwipsPerPixel;
+}
+
+void FloaterHost::SetTopmost(bool topmost) {
+    topmost_ = topmost;
+    if (window_ != nullptr) {
+        window_->SetTopmost(topmost);
+    }
+}
+
+void FloaterHost::SetVisible(bool visible) {
+    if (window_ == nullptr) {
+        if (!visible) {
+            return;
+        }
+        window_ = std::make_unique<FloaterWindow>(setup_);
+        window_->move(x_, y_);
+        window_->SetTopmost(topmost_);
+        window_->SetPicture(picture_);
+        if (tooltip_) {
+            window_->SetTooltip(*tooltip_);
+        }
+    }
+    window_->SetVisible(visible);
+}
+
 }  // namespace qc::ui

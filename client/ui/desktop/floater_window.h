@@ -2,6 +2,9 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "client/core/window_views.h"
 
@@ -38,6 +41,34 @@ class FloaterWindow : public QWidget, public FloaterView {
   private:
     Setup& setup_;
     QLabel* icon_;
+};
+
+// Stands for the floating indicator and builds its window only when it is
+// first made visible; until then it keeps what the window would show.
+class FloaterHost : public FloaterView {
+  public:
+    explicit FloaterHost(Setup& setup) : setup_(setup) {}
+
+    void SetPicture(platform::TrayPicture picture) override;
+    void SetTooltip(const std::string& tooltip) override;
+    void MoveTo(double leftTwips, double topTwips) override;
+    double Left() const override;
+    double Top() const override;
+    void SetTopmost(bool topmost) override;
+    void SetVisible(bool visible) override;
+    bool IsVisible() const override { return window_ != nullptr && window_->IsVisible(); }
+
+    FloaterWindow* Window() { return window_.get(); }
+
+  private:
+    Setup& setup_;
+    std::unique_ptr<FloaterWindow> window_;
+    platform::TrayPicture picture_ = platform::TrayPicture::Grey;
+    std::optional<std::string> tooltip_;
+    // In pixels, as the window would keep them.
+    int x_ = 0;
+    int y_ = 0;
+    bool topmost_ = false;
 };
 
 }  // namespace qc::ui

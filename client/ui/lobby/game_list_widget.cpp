@@ -288,4 +288,39 @@ void GameListWidget::Render(const lobby::GameListState& state) {
     rendering_ = false;
 }
 
+void GameListHost::Render(const lobby::GameListState& state) {
+    state_ = state;
+    if (window_ != nullptr) {
+        window_->Render(state);
+    }
+}
+
+void GameListHost::Open(double leftTwips, double topTwips) {
+    if (window_ == nullptr) {
+        window_ = std::make_unique<GameListWidget>(logic_);
+        window_->Render(state_);
+    }
+    window_->Open(leftTwips, topTwips);
+}
+
+void GameListHost::Raise() {
+    if (window_ != nullptr) {
+        window_->Raise();
+    }
+}
+
+void GameListHost::Close() {
+    if (window_ != nullptr) {
+        window_->Close();
+    }
+}
+
+double GameListHost::Left() const {
+    return window_ != nullptr ? window_->Left() : 0;
+}
+
+double GameListHost::Top() const {
+    return window_ != nullptr ? window_->Top() : 0;
+}
+
 }  // namespace qc::ui

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "client/core/lobby/game_list_window.h"
 
@@ -68,6 +69,27 @@ class GameListWidget : public QWidget, public lobby::GameListView {
     lobby::GameListState shown_;
     bool drawn_ = false;
     bool rendering_ = false;
+};
+
+// Stands for the game list window until it is first opened, and only then
+// builds it: most sessions live in the tray and never open the window.
+class GameListHost : public lobby::GameListView {
+  public:
+    explicit GameListHost(lobby::GameListWindow& logic) : logic_(logic) {}
+
+    void Render(const lobby::GameListState& state) override;
+    void Open(double leftTwips, double topTwips) override;
+    void Raise() override;
+    void Close() override;
+    double Left() const override;
+    double Top() const override;
+
+    GameListWidget* Window() { return window_.get(); }
+
+  private:
+    lobby::GameListWindow& logic_;
+    std::unique_ptr<GameListWidget> window_;
+    lobby::GameListState state_;
 };
 
 }  // namespace qc::ui

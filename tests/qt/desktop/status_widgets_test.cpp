@@ -155,6 +155,41 @@ TEST(FloaterWindow, SizeTooltipAndDrag) {
     EXPECT_TRUE(floater.isVisible());
 }
 
+TEST(FloaterHost, NoWindowUntilShownThenAsTheStateSaid) {
+    fakes::FakeController fc;
+    ui::FloaterHost host(*fc.setup);
+    fc.setup->views().floater = &host;
+    fc.setup->prefs.FloaterX = 1500;
+    fc.setup->prefs.FloaterY = 3000;
+    fc.setup->SetState(2, "QVID: bob\r\nYour move: 1");
+    host.SetVisible(false);
+    EXPECT_EQ(host.Window(), nullptr);
+    EXPECT_FALSE(host.IsVisible());
+    EXPECT_EQ(host.Left(), 1500);
+    EXPECT_EQ(host.Top(), 3000);
+
+    host.SetVisible(true);
+    ui::FloaterWindow* w = host.Window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(host.IsVisible());
+    EXPECT_EQ(w->pos(), QPoint(100, 200));
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(w->FloatIcon()->toolTip(), QStringLiteral("QVID: bob   Your move: 1"));
+    EXPECT_EQ(w->FloatIcon()->pixmap().toImage(),
+              qt::StatusIcon(platform::TrayPicture::Green, 32).pixmap(32, 32).toImage());
+
+    // Once built, the window itself follows.
+    fc.setup->SetState(1, "QVID: bob");
+    EXPECT_EQ(w->FloatIcon()->pixmap().toImage(),
+              qt::StatusIcon(platform::TrayPicture::Red, 32).pixmap(32, 32).toImage());
+    host.MoveTo(300, 450);
+    EXPECT_EQ(w->pos(), QPoint(20, 30));
+    EXPECT_EQ(host.Left(), 300);
+    host.SetVisible(false);
+    EXPECT_FALSE(host.IsVisible());
+    EXPECT_EQ(host.Window(), w);
+}
+
 TEST(TrayMenu, ItemsAndTheFloaterCheck) {
     fakes::FakeController fc;
     ui::FloaterWindow floater(*fc.setup);

@@ -156,6 +156,32 @@ TEST(GameListWidget, AStateLandsOnTheControls) {
     EXPECT_EQ(w.Grid(kOpenGrid)->item(0, 0)->background().color(), GameListWidget::kHighlight);
 }
 
+TEST(GameListHost, BuildsTheWindowWhenFirstOpenedWithTheLatestState) {
+    fakes::FakeController fc;
+    GameListHost host(fc.setup->gameList());
+    fc.setup->gameList().Attach(&host);
+    fc.LoginAsGuest("update:1,3,5,1,09Dec26120000\r");
+    fc.setup->gameList().Update();
+    EXPECT_EQ(host.Window(), nullptr) << "nothing is built while the window is closed";
+    EXPECT_EQ(host.Left(), 0);
+    fc.setup->prefs.GameListX = 1500;
+    fc.setup->prefs.GameListY = 750;
+    fc.setup->gameList().Show();
+    ASSERT_NE(host.Window(), nullptr);
+    EXPECT_TRUE(host.Window()->isVisible());
+    EXPECT_EQ(host.Window()->pos(), QPoint(100, 50));
+    EXPECT_EQ(host.Window()->SlotsLab()->text(), QStringLiteral("Using 3/5 game slots"));
+    fc.socket.Receive(
+        "opengames:\r10,bob,,1,05Dec26153012\r.\rclosedgames:\r.\r"
+        "requestsfor:\r.\rrequestsby:\r.\r");
+    EXPECT_EQ(host.Window()->Grid(kOpenGrid)->rowCount(), 1);
+    host.Window()->move(200, 120);
+    host.Window()->close();
+    EXPECT_FALSE(fc.setup->gameList().IsShown());
+    EXPECT_EQ(fc.setup->prefs.GameListX, 3000);
+    fc.setup->gameList().Attach(&fc.gameListView);
+}
+
 TEST(GameListWidget, CaptionFollowsTheConnection) {
     fakes::FakeController fc;
     fc.setup->login.PingTime = 60;
