@@ -85,5 +85,32 @@ TEST_F(ClientProcessE2E, SecondCopyEndsSilentlyAndSigtermSavesTheSettings) {
     third->waitForFinished(10000);
 }
 
+// A named account without a password opens a box at start-up, before the
+// main loop runs. SIGTERM then must still end the program through the
+// normal shutdown, which keeps the account in the settings file.
+TEST_F(ClientProcessE2E, SigtermWhileTheStartUpBoxIsOpenStillShutsDown) {
+    QDir().mkpath(dir_.filePath(QStringLiteral("config/quorvel-chess")));
+    const QString iniPath = dir_.filePath(QStringLiteral("config/quorvel-chess/Quorvel Chess.ini"));
+    {
+        QFile ini(iniPath);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[main]\r\nQVID=carol\r\nPW=\r\nOpenGameList=0\r\n");
+    }
+    auto client = StartClient();
+    ASSERT_TRUE(client->waitForStarted(5000));
+    // Nothing is sent: the box asks for the password first.
+    EXPECT_TRUE(Received(1000).empty());
+    ASSERT_EQ(client->state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(client->processId()), SIGTERM);
+    ASSERT_TRUE(client->waitForFinished(10000)) << "the quit was lost while the box was open";
+    EXPECT_EQ(client->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(client->exitCode(), 0);
+    QFile ini(iniPath);
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    EXPECT_TRUE(text.contains("QVID=carol")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[windows]")) << "written by the shutdown: " << text.toStdString();
+}
+
 }  // namespace
 }  // namespace qc::e2e
