@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "client/core/setup.h"
+#include "client/core/text.h"
 #include "client/core/version.h"
 #include "client/qt/command_line.h"
 #include "client/qt/desktop/help_key.h"
@@ -92,7 +93,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel Chess"));
+    QApplication::setApplicationName(
+        QString::fromLatin1(qc::text::kProgramName.data(), qc::text::kProgramName.size()));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // One instance per user: a second copy ends silently. A lock left by a

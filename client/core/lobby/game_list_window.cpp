@@ -46,6 +46,7 @@ GameListWindow::GameListWindow(GameListContext context) : ctx_(std::move(context
     grids[kForGrid].widths = {1440, 1145, 915, 1140};
     grids[kByGrid].headers = {"Request for", "Game Type", "Your colour", "Move time limit"};
     grids[kByGrid].widths = {1440, 1145, 915, 1140};
+    state_.caption = std::string(text::kProgramName) + " - Disconnected";
     clockTimer_ = ctx_.timers.CreateTimer(100, [this] { ClockTick(); });
     Load();
 }
@@ -249,7 +250,8 @@ void GameListWindow::ClockTick() {
     std::string caption = std::string(text::kProgramName) + " - ";
     const protocol::LoginState& login = ctx_.login;
     if (ctx_.status.State() != desktop::kStateOffline) {
-        caption += text::ToLower(login.QVID) == "guest" ? "Creating guest account" : login.QVID;
+        caption +=
+            text::EqualsIgnoreCase(login.QVID, "guest") ? "Creating guest account" : login.QVID;
     } else {
         caption += login.PingTime > 3 ? "Disconnected" : "Connecting";
     }

@@ -68,7 +68,7 @@ struct GameListButtons {
 struct GameListState {
     std::array<GridState, 4> grids;
     GameListButtons buttons;
-    std::string caption = "Quorvel Chess - Disconnected";
+    std::string caption;
     std::string clock;
     std::string slotsText = "Using 0/5 game slots";
     bool operator==(const GameListState&) const = default;

@@ -1,41 +1,11 @@
 #include "client/core/protocol/commands.h"
 
-#include <algorithm>
-
 #include "client/core/account/password.h"
+#include "client/core/text.h"
 
 namespace qc::protocol {
 
 namespace {
-
-// Lower case as the Windows-1252 code page knows it, so that names compare
-// the same way on every platform whatever the C locale says.
-char LowerCp1252(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) {
-        return static_cast<char>(u + 0x20);
-    }
-    switch (u) {
-        case 0x8A:  // S caron
-        case 0x8C:  // OE
-        case 0x8E:  // Z caron
-            return static_cast<char>(u + 0x10);
-        case 0x9F:  // Y diaeresis
-            return static_cast<char>(0xFF);
-        default:
-            return c;
-    }
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), LowerCp1252);
-    return out;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return Lower(a) == Lower(b);
-}
 
 std::string WithoutCommas(std::string_view text) {
     std::string out;
@@ -193,7 +163,7 @@ std::string Resign(std::string_view gameId) {
 }
 
 std::string Draw(const DrawState& state, std::string_view gameId) {
-    if (SameIgnoringCase(state.whitePlayer, state.blackPlayer)) {
+    if (text::EqualsIgnoreCase(state.whitePlayer, state.blackPlayer)) {
         // A local game: the user ends it as a draw on his own.
         return Word("acceptdraw ", gameId);
     }
@@ -201,8 +171,8 @@ std::string Draw(const DrawState& state, std::string_view gameId) {
         return Word("offerdraw ", gameId);
     }
     // A user who is neither player counts as white, as on the board.
-    const std::string mySide = SameIgnoringCase(state.qvid, state.blackPlayer) ? "b" : "w";
-    if (Lower(state.drawOffer) == mySide) {
+    const std::string mySide = text::EqualsIgnoreCase(state.qvid, state.blackPlayer) ? "b" : "w";
+    if (text::ToLower(state.drawOffer) == mySide) {
         return Word("canceldraw ", gameId);
     }
     return Word("acceptdraw ", gameId);
@@ -221,7 +191,7 @@ std::string Remove(std::string_view gameId) {
 }
 
 std::string GameTypeField(std::string_view gameType) {
-    if (Lower(gameType) == "standard") {
+    if (text::ToLower(gameType) == "standard") {
         return "";
     }
     return std::string(gameType);

@@ -1,6 +1,7 @@
 #include "client/core/protocol/notices.h"
 
 #include "client/core/protocol/wire_number.h"
+#include "client/core/text.h"
 
 namespace qc::protocol {
 
@@ -38,10 +39,11 @@ void Notices::Box(const std::string& text) {
 }
 
 void Notices::WebNotice(const std::string& line) {
-    const std::string rest(MidFrom(line, 9));
-    const std::size_t comma = rest.find(',');
-    const std::string address = comma == std::string::npos ? "" : rest.substr(0, comma);
-    const std::string text = comma == std::string::npos ? rest : rest.substr(comma + 1);
+    // The address before the first comma, the question after it; without a
+    // comma the whole text is the question.
+    text::CommaFields fields(MidFrom(line, 9));
+    const std::string address(fields.Next().value_or(""));
+    const std::string text(fields.Rest());
     const platform::MessageAnswer answer =
         dialogs_.MessageBox(text, platform::MessageButtons::YesNo);
     if (answer == platform::MessageAnswer::Yes && !address.empty() && openPage_) {

@@ -90,9 +90,9 @@ void Session::SendCommand(const std::string& command) {
 }
 
 void Session::ApplyGuestRule() {
-    const std::string lower = text::ToLower(login_.QVID);
-    if (lower == "guest" || login_.QVID.empty() ||
-        (login_.PWHash.empty() && lower.substr(0, 5) == "guest")) {
+    const std::string_view qvid = login_.QVID;
+    if (text::EqualsIgnoreCase(qvid, "guest") || qvid.empty() ||
+        (login_.PWHash.empty() && text::EqualsIgnoreCase(qvid.substr(0, 5), "guest"))) {
         login_.QVID = "guest";
         login_.PWHash = "*";
     }
@@ -185,13 +185,12 @@ void Session::ConnectTimerTick() {
 }
 
 bool Session::HandleGuest(const std::string& line) {
-    const std::string_view rest = MidFrom(line, 8);
-    const std::size_t comma = rest.find(',');
+    text::CommaFields fields(MidFrom(line, 8));
     // A line without the comma carries no usable credentials: keep the
     // current ones rather than log in with a mangled digest.
-    if (comma != std::string_view::npos) {
-        login_.QVID = std::string(rest.substr(0, comma));
-        login_.PWHash = std::string(rest.substr(comma + 1));
+    if (const auto qvid = fields.Next()) {
+        login_.QVID = std::string(*qvid);
+        login_.PWHash = std::string(fields.Rest());
     }
     return true;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "client/core/text.h"
+
 namespace qc::settings {
 namespace {
 
@@ -20,16 +22,6 @@ std::string_view Trim(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
 }
 
 // What the Windows string read gives for a stored value: the enclosing quotes
@@ -176,7 +168,7 @@ void IniFile::Classify(Line& line) {
 
 std::size_t IniFile::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == Kind::kSection && EqualsIgnoringCase(lines_[i].name, section)) {
+        if (lines_[i].kind == Kind::kSection && text::EqualsIgnoreCase(lines_[i].name, section)) {
             return i;
         }
     }
@@ -188,7 +180,7 @@ std::size_t IniFile::FindKey(std::size_t sectionLine, std::string_view key) cons
         if (lines_[i].kind == Kind::kSection) {
             break;
         }
-        if (lines_[i].kind == Kind::kKey && EqualsIgnoringCase(lines_[i].name, key)) {
+        if (lines_[i].kind == Kind::kKey && text::EqualsIgnoreCase(lines_[i].name, key)) {
             return i;
         }
     }

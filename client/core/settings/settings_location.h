@@ -3,11 +3,13 @@
 #include <string>
 #include <string_view>
 
+#include "client/core/text.h"
+
 namespace qc::settings {
 
 inline constexpr std::string_view kSettingsFileName = "Quorvel Chess.ini";
 // The autostart entry's name (the Windows Run value, the desktop entry's Name).
-inline constexpr std::string_view kAutostartName = "Quorvel Chess";
+inline constexpr std::string_view kAutostartName = text::kProgramName;
 
 // The user's configuration folder as the XDG base directory rules give it:
 // $XDG_CONFIG_HOME when set to an absolute path, else $HOME/.config.
