@@ -70,9 +70,7 @@ void Setup::Load(const StartupEnvironment& env) {
 void Setup::Unload() {
     Send(protocol::cmd::Disconnect());
     // Each window stores its position as it unloads, before the save below.
-    if (views_.floater != nullptr) {
-        views_.floater->SetVisible(false);
-    }
+    status_.HideFloater();
     gameList_.Unload();
     const lobby::LobbyViews& v = views_.lobby;
     for (WindowView* w :

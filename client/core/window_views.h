@@ -52,19 +52,24 @@ class SettingsWindowView {
     virtual void ShowWithFocus(SettingsFocus focus) = 0;
 };
 
+// What the floating indicator shows: the tray's picture and its tooltip on
+// one line, where it is (twips), whether it stays above other windows and
+// whether it is shown.
+struct FloaterState {
+    platform::TrayPicture picture = platform::TrayPicture::Grey;
+    std::string tooltip;
+    double left = 0;
+    double top = 0;
+    bool topmost = false;
+    bool visible = false;
+    bool operator==(const FloaterState&) const = default;
+};
+
 // The floating indicator: a tiny borderless window mirroring the tray icon.
-// Positions are in twips.
 class FloaterView {
   public:
     virtual ~FloaterView() = default;
-    virtual void SetPicture(platform::TrayPicture picture) = 0;
-    virtual void SetTooltip(const std::string& tooltip) = 0;
-    virtual void MoveTo(double leftTwips, double topTwips) = 0;
-    virtual double Left() const = 0;
-    virtual double Top() const = 0;
-    virtual void SetTopmost(bool topmost) = 0;
-    virtual void SetVisible(bool visible) = 0;
-    virtual bool IsVisible() const = 0;
+    virtual void Render(const FloaterState& state) = 0;
 };
 
 // What the tray's pop-up menu shows.

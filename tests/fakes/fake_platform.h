@@ -136,21 +136,22 @@ class ScriptedDialogs : public platform::Dialogs {
 
 class RecordingFloater : public FloaterView {
   public:
-    void SetPicture(platform::TrayPicture p) override { picture = p; }
-    void SetTooltip(const std::string& t) override { tooltip = t; }
-    void MoveTo(double l, double t) override {
-        left = l;
-        top = t;
-        ++moves;
+    void Render(const FloaterState& s) override {
+        if (renders == 0 || s.left != left || s.top != top) {
+            ++moves;
+        }
+        if (renders == 0 || s.topmost != topmost) {
+            ++topmostCalls;
+        }
+        picture = s.picture;
+        tooltip = s.tooltip;
+        left = s.left;
+        top = s.top;
+        topmost = s.topmost;
+        visible = s.visible;
+        ++renders;
     }
-    double Left() const override { return left; }
-    double Top() const override { return top; }
-    void SetTopmost(bool t) override {
-        topmost = t;
-        ++topmostCalls;
-    }
-    void SetVisible(bool v) override { visible = v; }
-    bool IsVisible() const override { return visible; }
+    int renders = 0;
 
     platform::TrayPicture picture = platform::TrayPicture::Grey;
     std::string tooltip;

@@ -26,19 +26,28 @@ void StatusDisplay::SetState(std::int16_t setTo, const std::string& tooltip) {
     const platform::TrayPicture picture = PictureForState(setTo);
     trayIcon_.SetIcon(picture);
     EnsureFloaterLoaded();
-    if (floater_ != nullptr) {
-        floater_->SetPicture(picture);
-        floater_->SetTooltip(FloaterTooltip(tooltip));
-    }
+    floaterState_.picture = picture;
+    floaterState_.tooltip = FloaterTooltip(tooltip);
+    RenderFloater();
     trayIcon_.SetTooltip(tooltip);
     trayIcon_.Modify();
 }
 
+void StatusDisplay::RenderFloater() {
+    if (floaterLoaded_ && floater_ != nullptr) {
+        floater_->Render(floaterState_);
+    }
+}
+
 void StatusDisplay::ShowFloater() {
     EnsureFloaterLoaded();
-    if (floater_ != nullptr) {
-        floater_->SetVisible(FloaterShown());
-    }
+    floaterState_.visible = FloaterShown();
+    RenderFloater();
+}
+
+void StatusDisplay::HideFloater() {
+    floaterState_.visible = false;
+    RenderFloater();
 }
 
 void StatusDisplay::ToggleFloater() {
@@ -54,14 +63,14 @@ void StatusDisplay::EnsureFloaterLoaded() {
         return;
     }
     floaterLoaded_ = true;
-    floater_->MoveTo(prefs_.FloaterX, prefs_.FloaterY);
+    floaterState_.left = prefs_.FloaterX;
+    floaterState_.top = prefs_.FloaterY;
     AlwaysOnTop();
 }
 
 void StatusDisplay::AlwaysOnTop() {
-    if (floater_ != nullptr) {
-        floater_->SetTopmost(prefs_.FloaterTop);
-    }
+    floaterState_.topmost = prefs_.FloaterTop;
+    RenderFloater();
 }
 
 void StatusDisplay::FloaterMouseDown(int button, double xTwips, double yTwips) {
@@ -74,14 +83,14 @@ void StatusDisplay::FloaterMouseDown(int button, double xTwips, double yTwips) {
 }
 
 void StatusDisplay::FloaterMouseMove(double xTwips, double yTwips) {
-    if (prefs_.FloaterLock || !dragging_ || floater_ == nullptr) {
+    if (prefs_.FloaterLock || !dragging_ || !floaterLoaded_) {
         return;
     }
-    const double left = floater_->Left() + xTwips - startX_;
-    const double top = floater_->Top() + yTwips - startY_;
-    floater_->MoveTo(left, top);
-    prefs_.FloaterX = static_cast<float>(floater_->Left());
-    prefs_.FloaterY = static_cast<float>(floater_->Top());
+    floaterState_.left += xTwips - startX_;
+    floaterState_.top += yTwips - startY_;
+    RenderFloater();
+    prefs_.FloaterX = static_cast<float>(floaterState_.left);
+    prefs_.FloaterY = static_cast<float>(floaterState_.top);
 }
 
 void StatusDisplay::PlayYourMoveSound() {

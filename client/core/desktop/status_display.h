@@ -55,6 +55,9 @@ class StatusDisplay {
     // The floating indicator. Loading moves it to its saved position.
     void EnsureFloaterLoaded();
     bool FloaterLoaded() const { return floaterLoaded_; }
+    // At shutdown.
+    void HideFloater();
+    const FloaterState& Floater() const { return floaterState_; }
     void AlwaysOnTop();
     void FloaterMouseDown(int button, double xTwips, double yTwips);
     void FloaterMouseMove(double xTwips, double yTwips);
@@ -65,12 +68,15 @@ class StatusDisplay {
     void CloseSoundTick();
 
   private:
+    void RenderFloater();
+
     TrayIcon& trayIcon_;
     qc::FloaterView*& floater_;
     settings::Settings& prefs_;
     platform::SoundPlayer& sound_;
     platform::Timer& closeSoundTimer_;
     std::int16_t state_ = kStateOffline;
+    FloaterState floaterState_;
     bool trayAvailable_ = true;
     bool floaterLoaded_ = false;
     bool dragging_ = false;

@@ -45,24 +45,6 @@ void FloaterWindow::SetPicture(platform::TrayPicture picture) {
     icon_->setPixmap(qt::StatusIcon(picture, 32).pixmap(32, 32));
 }
 
-void FloaterWindow::SetTooltip(const std::string& tooltip) {
-    icon_->setToolTip(qt::FromWire(tooltip));
-    setToolTip(icon_->toolTip());
-}
-
-void FloaterWindow::MoveTo(double leftTwips, double topTwips) {
-    move(static_cast<int>(std::lround(leftTwips / qt::kTwipsPerPixel)),
-         static_cast<int>(std::lround(topTwips / qt::kTwipsPerPixel)));
-}
-
-double FloaterWindow::Left() const {
-    return x() * qt::kTwipsPerPixel;
-}
-
-double FloaterWindow::Top() const {
-    return y() * qt::kTwipsPerPixel;
-}
-
 void FloaterWindow::SetTopmost(bool topmost) {
     if (topmost == windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         return;
@@ -77,8 +59,22 @@ void FloaterWindow::SetTopmost(bool topmost) {
     }
 }
 
-void FloaterWindow::SetVisible(bool visible) {
-    setVisible(visible);
+void FloaterWindow::Render(const FloaterState& state) {
+    if (!drawn_ || state.picture != shown_.picture) {
+        SetPicture(state.picture);
+    }
+    if (!drawn_ || state.tooltip != shown_.tooltip) {
+        icon_->setToolTip(qt::FromWire(state.tooltip));
+        setToolTip(icon_->toolTip());
+    }
+    if (!drawn_ || state.left != shown_.left || state.top != shown_.top) {
+        move(static_cast<int>(std::lround(state.left / qt::kTwipsPerPixel)),
+             static_cast<int>(std::lround(state.top / qt::kTwipsPerPixel)));
+    }
+    SetTopmost(state.topmost);
+    setVisible(state.visible);
+    shown_ = state;
+    drawn_ = true;
 }
 
 void FloaterWindow::mousePressEvent(QMouseEvent* event) {
@@ -104,58 +100,14 @@ void FloaterWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     }
 }
 
-void FloaterHost::SetPicture(platform::TrayPicture picture) {
-    picture_ = picture;
-    if (window_ != nullptr) {
-        window_->SetPicture(picture);
-    }
-}
-
-void FloaterHost::SetTooltip(const std::string& tooltip) {
-    tooltip_ = tooltip;
-    if (window_ != nullptr) {
-        window_->SetTooltip(tooltip);
-    }
-}
-
-void FloaterHost::MoveTo(double leftTwips, double topTwips) {
-    if (window_ != nullptr) {
-        window_->MoveTo(leftTwips, topTwips);
+void FloaterHost::Render(const FloaterState& state) {
+    if (window_ == nullptr && !state.visible) {
         return;
     }
-    x_ = static_cast<int>(std::lround(leftTwips / qt::kTwipsPerPixel));
-    y_ = static_cast<int>(std::lround(topTwips / qt::kTwipsPerPixel));
-}
-
-double FloaterHost::Left() const {
-    return window_ != nullptr ? window_->Left() : x_ * qt::kTwipsPerPixel;
-}
-
-double FloaterHost::Top() const {
-    return window_ != nullptr ? window_->Top() : y_ * qt::kTwipsPerPixel;
-}
-
-void FloaterHost::SetTopmost(bool topmost) {
-    topmost_ = topmost;
-    if (window_ != nullptr) {
-        window_->SetTopmost(topmost);
-    }
-}
-
-void FloaterHost::SetVisible(bool visible) {
     if (window_ == nullptr) {
-        if (!visible) {
-            return;
-        }
         window_ = std::make_unique<FloaterWindow>(setup_);
-        window_->move(x_, y_);
-        window_->SetTopmost(topmost_);
-        window_->SetPicture(picture_);
-        if (tooltip_) {
-            window_->SetTooltip(*tooltip_);
-        }
     }
-    window_->SetVisible(visible);
+    window_->Render(state);
 }
 
 }  // namespace qc::ui

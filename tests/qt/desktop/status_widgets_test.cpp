@@ -125,7 +125,8 @@ TEST(FloaterWindow, SizeTooltipAndDrag) {
     fc.setup->prefs.FloaterX = 1500;
     fc.setup->prefs.FloaterY = 3000;
     fc.setup->SetState(2, "QVID: bob\r\nYour move: 1");
-    floater.SetVisible(true);
+    fc.setup->ToggleFloater();
+    ASSERT_TRUE(floater.isVisible());
     EXPECT_EQ(floater.size(), QSize(36, 36));
     EXPECT_TRUE(floater.windowFlags().testFlag(Qt::FramelessWindowHint));
     EXPECT_EQ(floater.pos(), QPoint(100, 200));
@@ -155,6 +156,23 @@ TEST(FloaterWindow, SizeTooltipAndDrag) {
     EXPECT_TRUE(floater.isVisible());
 }
 
+TEST(FloaterWindow, AStateLandsOnTheControls) {
+    fakes::FakeController fc;
+    ui::FloaterWindow floater(*fc.setup);
+    floater.Render({platform::TrayPicture::Amber, "QVID: bob   Requests: 1", 450, 300, true, true});
+    EXPECT_TRUE(floater.isVisible());
+    EXPECT_EQ(floater.pos(), QPoint(30, 20));
+    EXPECT_EQ(floater.FloatIcon()->toolTip(), QStringLiteral("QVID: bob   Requests: 1"));
+    EXPECT_EQ(floater.FloatIcon()->pixmap().toImage(),
+              qt::StatusIcon(platform::TrayPicture::Amber, 32).pixmap(32, 32).toImage());
+    EXPECT_TRUE(floater.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    floater.Render(
+        {platform::TrayPicture::Amber, "QVID: bob   Requests: 1", 450, 300, false, false});
+    EXPECT_FALSE(floater.isVisible());
+    EXPECT_FALSE(floater.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(floater.pos(), QPoint(30, 20));
+}
+
 TEST(FloaterHost, NoWindowUntilShownThenAsTheStateSaid) {
     fakes::FakeController fc;
     ui::FloaterHost host(*fc.setup);
@@ -162,16 +180,12 @@ TEST(FloaterHost, NoWindowUntilShownThenAsTheStateSaid) {
     fc.setup->prefs.FloaterX = 1500;
     fc.setup->prefs.FloaterY = 3000;
     fc.setup->SetState(2, "QVID: bob\r\nYour move: 1");
-    host.SetVisible(false);
-    EXPECT_EQ(host.Window(), nullptr);
-    EXPECT_FALSE(host.IsVisible());
-    EXPECT_EQ(host.Left(), 1500);
-    EXPECT_EQ(host.Top(), 3000);
+    EXPECT_EQ(host.Window(), nullptr) << "loaded, not shown: nothing built";
 
-    host.SetVisible(true);
+    fc.setup->ToggleFloater();
     ui::FloaterWindow* w = host.Window();
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(host.IsVisible());
+    EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pos(), QPoint(100, 200));
     EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(w->FloatIcon()->toolTip(), QStringLiteral("QVID: bob   Your move: 1"));
@@ -182,11 +196,8 @@ TEST(FloaterHost, NoWindowUntilShownThenAsTheStateSaid) {
     fc.setup->SetState(1, "QVID: bob");
     EXPECT_EQ(w->FloatIcon()->pixmap().toImage(),
               qt::StatusIcon(platform::TrayPicture::Red, 32).pixmap(32, 32).toImage());
-    host.MoveTo(300, 450);
-    EXPECT_EQ(w->pos(), QPoint(20, 30));
-    EXPECT_EQ(host.Left(), 300);
-    host.SetVisible(false);
-    EXPECT_FALSE(host.IsVisible());
+    fc.setup->ToggleFloater();
+    EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(host.Window(), w);
 }
 
