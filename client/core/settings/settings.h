@@ -12,6 +12,11 @@ namespace qc::settings {
 
 // Every setting of the settings file except the login fields, one field per
 // key, named as the controller names them. Positions and sizes are in twips.
+// The file is read and written whole, so its image is one struct; while the
+// program runs each key has one writer: the floating indicator's keys the
+// status display, a window's position that window's logic, the highlight
+// flags the game session (from the server's game line), the rest the
+// settings window.
 struct Settings {
     // Section "main".
     bool OpenGameList = true;
