@@ -68,19 +68,6 @@ RequestRec ParseRequest(std::string_view line);
 RequestRec ParsePublicRequest(std::string_view line);
 ScoreRec ParseScore(std::string_view line);
 
-// Stores `rec` at `index`, growing the list by one when needed.
-template <typename Rec>
-void StoreRecord(std::vector<Rec>& list, std::int16_t index, Rec rec) {
-    if (index < 0) {
-        return;
-    }
-    const auto i = static_cast<std::size_t>(index);
-    if (list.size() <= i) {
-        list.resize(i + 1);
-    }
-    list[i] = std::move(rec);
-}
-
 // "10 minutes", "1 hour", "3 weeks": the unit code "n", "h", "d" or other.
 std::string MoveTimeText(std::int16_t amount, std::string_view unit);
 
