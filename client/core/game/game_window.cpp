@@ -153,6 +153,23 @@ void GameWindow::GameChanged() {
 }
 
 void GameWindow::Compute() {
+    if (ctx_.game.GameID.empty()) {
+        // Opened before any game arrived: an empty board under the design
+        // caption, rather than a game between nobody and nobody.
+        state_ = GameWindowState{};
+        state_.caption = std::string(text::kProgramName) + " - Game";
+        for (int i = 0; i < 64; ++i) {
+            CellState& c = state_.cells[static_cast<std::size_t>(i)];
+            c.fill = c.border = (i / 8 + i % 8) % 2 == 0 ? kLightCell : kDarkCell;
+        }
+        for (int c = 0; c < 8; ++c) {
+            state_.colLabels[static_cast<std::size_t>(c)] =
+                std::string(1, static_cast<char>('A' + c));
+            state_.rowLabels[static_cast<std::size_t>(c)] = std::to_string(c + 1);
+        }
+        state_.moveLog.assign(1, {});
+        return;
+    }
     try {
         CurrentGame& g = ctx_.game;
         const std::string& qvid = ctx_.login.QVID;

@@ -609,6 +609,22 @@ TEST(GameActions, ConfirmationsAndCommands) {
     EXPECT_EQ(f.shell.Urls().back(), "http://games.example/buytexts.html");
 }
 
+TEST(GameWindowOpening, BeforeAnyGameAnEmptyBoardUnderTheDesignCaption) {
+    FakeController f;
+    f.setup->gameWindow().Show();
+    const GameWindowState& s = f.gameWindowView.state;
+    EXPECT_EQ(s.caption, "Quorvel Chess - Game");
+    EXPECT_TRUE(s.moveText.empty());
+    EXPECT_FALSE(s.resignEnabled);
+    EXPECT_EQ(s.cells[0].fill, kLightCell);
+    EXPECT_EQ(s.cells[63].fill, kLightCell);
+    EXPECT_EQ(s.cells[1].piece, -1);
+    EXPECT_EQ(s.colLabels[0], "A");
+    f.setup->gameWindow().SelectSquare(52);
+    f.setup->gameWindow().Castle('h');
+    EXPECT_TRUE(f.TakeSent().empty()) << "no game, no commands";
+}
+
 TEST(GameWindowOpening, ViewGameOpensTheWindowAndAsksForTheGame) {
     FakeController f;
     f.setup->prefs.ShowChat = false;

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "client/core/account/password.h"
+#include "client/core/game/game_window.h"
+#include "client/core/protocol/commands.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace qc::e2e {
+namespace {
+
+namespace cmd = protocol::cmd;
+
+// A logged-in client whose game window is drawn into a recording view: the
+// user's clicks go through the window's own operations.
+struct WindowPlayer {
+    Client client;
+    fakes::RecordingGameWindowView view;
+
+    WindowPlayer(std::uint16_t port, const std::string& name) : client(port) {
+        Setup& s = *client.setup;
+        s.login.QVID = name;
+        s.login.PWHash = account::Swordfish("pw-" + name);
+        s.prefs.ShowChat = false;
+        s.gameWindow().Attach(&view);
+    }
+    ~WindowPlayer() { client.setup->gameWindow().Attach(nullptr); }
+    Setup& setup() { return *client.setup; }
+    game::CurrentGame& game() { return client.setup->game; }
+    game::GameWindow& window() { return client.setup->gameWindow(); }
+    const game::CellState& Cell(const std::string& square) {
+        return view.state
+            .cells[static_cast<std::size_t>(game::SquareToIndex(square, game().Orientation))];
+    }
+    void Click(const std::string& square) {
+        window().SelectSquare(game::SquareToIndex(square, game().Orientation));
+    }
+    // Picks up the piece on `square` and waits for the server's answer.
+    bool PickUp(const std::string& square) {
+        Click(square);
+        return WaitFor([&] { return game().Selected == square && !game().CanMove.empty(); });
+    }
+    // Waits for the move to be made: the side to move changes.
+    bool Moved(const std::string& statusBefore) {
+        return WaitFor([&] { return game().GameStatus != statusBefore; });
+    }
+    // Clicks the piece, then its target. The refresh after each update
+    // brings the game's own "canmove: " (the pieces that may move), which
+    // can replace the selection's answer just before the second click; the
+    // user then clicks again, and so does this.
+    bool MovePiece(const std::string& from, const std::string& to) {
+        const std::string before = game().GameStatus;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(from);
+            if (!WaitFor(
+                    [&] {
+                        return game().Selected == from &&
+                               game().CanMove.find(to) != std::string::npos;
+                    },
+                    2000)) {
+                continue;
+            }
+            Click(to);
+            if (WaitFor([&] { return game().GameStatus != before; }, 2000)) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+class GameWindowE2E : public TwoUserServerTest {
+  protected:
+    void SetUp() override { StartServer({QStringLiteral("--rate"), QStringLiteral("100000")}); }
+};
+
+// Against the bot: the window opens with the accepted game, the user moves
+// by clicks, and the bot's answer appears without the user doing anything.
+TEST_F(GameWindowE2E, ClicksMoveAgainstTheBotAndItsReplyIsDrawn) {
+    WindowPlayer me(port_, "alice");
+    me.setup().Connect();
+    ASSERT_TRUE(WaitFor([&] { return me.setup().status().State() != 0; }));
+    me.setup().Send(cmd::BotRequest(0, "Standard", false, "1", "days"));
+    ASSERT_TRUE(
+        WaitFor([&] { return me.view.state.caption.find("alice vs. Bot") != std::string::npos; }));
+    EXPECT_TRUE(me.window().IsShown());
+    EXPECT_EQ(me.view.opens, 1);
+    EXPECT_EQ(me.view.state.moveText, "Your move");
+    EXPECT_EQ(me.game().Orientation, "w");
+    EXPECT_EQ(me.Cell("e2").piece, 5);
+    EXPECT_TRUE(me.Cell("e2").hand);
+    EXPECT_EQ(me.Cell("e4").piece, -1);
+
+    ASSERT_TRUE(me.PickUp("e2"));
+    ASSERT_TRUE(WaitFor([&] { return me.Cell("e2").borderWidth == 4; })) << "the selection frame";
+    EXPECT_EQ(me.Cell("e4").border, game::kYellow) << "a reachable square";
+    ASSERT_TRUE(me.MovePiece("e2", "e4"));
+    // The bot answers at once; the pushed update makes the window ask for
+    // the game again, and the reply is drawn.
+    ASSERT_TRUE(WaitFor(
+        [&] { return me.view.state.moveLog.size() >= 1 && !me.view.state.moveLog[0][1].empty(); }));
+    EXPECT_EQ(me.view.state.moveLog[0][0].substr(0, 6), "wpe2e4");
+    EXPECT_EQ(me.Cell("e4").piece, 5);
+    EXPECT_EQ(me.Cell("e2").piece, -1);
+    ASSERT_TRUE(WaitFor([&] { return me.view.state.moveText == "Your move"; }));
+    EXPECT_TRUE(me.game().Selected.empty());
+}
+
+// A local game played through the window: castling buttons and the
+// promotion chooser, with the server's answers drawn after each step.
+TEST_F(GameWindowE2E, LocalGameCastlesAndPromotesThroughTheWindow) {
+    WindowPlayer me(port_, "alice");
+    me.setup().Connect();
+    ASSERT_TRUE(WaitFor([&] { return me.setup().status().State() != 0; }));
+    me.setup().Send(cmd::LocalGameRequest("alice", "Standard", "1", "days"));
+    ASSERT_TRUE(
+        WaitFor([&] { return me.view.state.caption.find("Local Game") != std::string::npos; }));
+    EXPECT_EQ(me.view.state.moveText, "White's move");
+
+    struct Step {
+        const char* from;
+        const char* to;
+    };
+    const Step opening[] = {{"e2", "e4"}, {"d7", "d5"}, {"e4", "d5"}, {"c7", "c6"},
+                            {"d5", "c6"}, {"g8", "f6"}, {"c6", "b7"}, {"e7", "e6"},
+                            {"g1", "f3"}, {"f8", "e7"}, {"f1", "c4"}};
+    for (const Step& s : opening) {
+        ASSERT_TRUE(me.MovePiece(s.from, s.to)) << s.from << s.to;
+    }
+    // White took three black pawns: the strip for the side at the top.
+    ASSERT_TRUE(WaitFor([&] { return me.view.state.taken[0].piece == 11; }));
+    EXPECT_EQ(me.view.state.taken[2].piece, 11);
+
+    // Black castles on the h-side with the button.
+    ASSERT_TRUE(me.PickUp("e8"));
+    ASSERT_TRUE(WaitFor([&] { return me.view.state.castleH; }) ||
+                (me.PickUp("e8") && WaitFor([&] { return me.view.state.castleH; })));
+    std::string before = me.game().GameStatus;
+    me.window().Castle('h');
+    ASSERT_TRUE(me.Moved(before));
+    ASSERT_TRUE(WaitFor([&] { return me.Cell("g8").piece == 6 && me.Cell("f8").piece == 8; }));
+    EXPECT_FALSE(me.view.state.castleH);
+
+    // White's pawn takes the rook on a8 and becomes a queen.
+    ASSERT_TRUE(WaitFor([&] {
+        me.Click("b7");
+        return WaitFor([&] { return me.game().CanMove.find("a8p") != std::string::npos; }, 1000);
+    }));
+    me.Click("a8");
+    ASSERT_TRUE(me.view.state.promotion.open) << me.game().CanMove;
+    EXPECT_EQ(me.view.state.promotion.pieces, (std::array<int, 4>{1, 2, 3, 4}));
+    before = me.game().GameStatus;
+    me.window().PromoteAndMove('q');
+    ASSERT_TRUE(me.Moved(before));
+    ASSERT_TRUE(WaitFor([&] { return me.Cell("a8").piece == 1; })) << "a white queen";
+    EXPECT_FALSE(me.view.state.promotion.open);
+    EXPECT_TRUE(WaitFor([&] {
+        return me.view.state.taken[3].piece == 8 && me.view.state.taken[3].recent;
+    })) << "the rook, taken in the last half-move";
+
+    // Black moves; white castles too.
+    ASSERT_TRUE(me.MovePiece("d8", "d7"));
+    ASSERT_TRUE(me.PickUp("e1"));
+    ASSERT_TRUE(WaitFor([&] { return me.view.state.castleH; }) ||
+                (me.PickUp("e1") && WaitFor([&] { return me.view.state.castleH; })));
+    before = me.game().GameStatus;
+    me.window().Castle('h');
+    ASSERT_TRUE(me.Moved(before));
+    ASSERT_TRUE(WaitFor([&] { return me.Cell("g1").piece == 0 && me.Cell("f1").piece == 2; }));
+    EXPECT_EQ(me.view.state.moveLog.size(), 8u);
+}
+
+}  // namespace
+}  // namespace qc::e2e
