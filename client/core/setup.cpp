@@ -22,7 +22,11 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
                platform.dialogs, protocol::SessionTimers{*pingTimer_, *timeOut_, *connectTimer_},
                status_, dispatcher_, std::move(server), views_.settings),
       notices_(platform.dialogs, [this](const std::string& page) { web_.Site(page); }),
-      gameSession_(game, prefs, session_, platform.clock, views_.gameWin),
+      gameWindow_(game::GameWindowContext{game, prefs, login, counters, session_, platform.dialogs,
+                                          platform.dateTime,
+                                          [this](const std::string& page) { web_.Site(page); },
+                                          [this] { session_.ReconnectSoon(); }}),
+      gameSession_(game, prefs, session_, platform.clock, gameWindow_),
       requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
       gameList_(lobby::GameListContext{
           gameLists, login, counters, status_, prefs, platform.clock, platform.dateTime,
@@ -72,10 +76,11 @@ void Setup::Unload() {
     // Each window stores its position as it unloads, before the save below.
     status_.HideFloater();
     gameList_.Unload();
+    gameWindow_.Unload();
     const lobby::LobbyViews& v = views_.lobby;
     for (WindowView* w :
-         {static_cast<WindowView*>(views_.gameWin), static_cast<WindowView*>(v.publicReqs),
-          static_cast<WindowView*>(v.requestWin), static_cast<WindowView*>(v.scoreboard)}) {
+         {static_cast<WindowView*>(v.publicReqs), static_cast<WindowView*>(v.requestWin),
+          static_cast<WindowView*>(v.scoreboard)}) {
         if (w != nullptr && w->IsLoaded()) {
             w->Unload();
         }

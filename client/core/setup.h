@@ -10,6 +10,7 @@
 #include "client/core/desktop/web_pages.h"
 #include "client/core/game/current_game.h"
 #include "client/core/game/game_session.h"
+#include "client/core/game/game_window.h"
 #include "client/core/lobby/game_list_window.h"
 #include "client/core/lobby/game_lists.h"
 #include "client/core/lobby/lobby.h"
@@ -57,7 +58,6 @@ struct Views {
     FloaterView* floater = nullptr;
     TrayMenuView* trayMenu = nullptr;
     SettingsWindowView* settings = nullptr;
-    GameWindowView* gameWin = nullptr;
     lobby::LobbyViews lobby;
 };
 
@@ -153,6 +153,7 @@ class Setup {
     lobby::RequestActions& requests() { return requests_; }
     lobby::GameListWindow& gameList() { return gameList_; }
     game::GameSession& currentGame() { return gameSession_; }
+    game::GameWindow& gameWindow() { return gameWindow_; }
 
     platform::Timer& PingTimer() { return *pingTimer_; }
     platform::Timer& TimeOut() { return *timeOut_; }
@@ -177,6 +178,7 @@ class Setup {
     protocol::Dispatcher dispatcher_;
     protocol::Session session_;
     protocol::Notices notices_;
+    game::GameWindow gameWindow_;
     game::GameSession gameSession_;
     lobby::RequestActions requests_;
     lobby::GameListWindow gameList_;

@@ -56,6 +56,10 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
            });
 }
 
+std::string Possessive(std::string_view name) {
+    return !name.empty() && name.back() == 's' ? std::string(name) + "'" : std::string(name) + "'s";
+}
+
 bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }

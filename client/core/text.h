@@ -22,6 +22,9 @@ std::string ToUpper(std::string_view s);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 bool StartsWith(std::string_view s, std::string_view prefix);
+// A possessive for captions: "James" gives "James'", "Anna" gives "Anna's";
+// only a lower-case "s" takes the apostrophe alone.
+std::string Possessive(std::string_view name);
 // Replaces every occurrence of `from` (not empty) by `to`.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 

@@ -29,12 +29,6 @@ class RequestWindowView : public ListWindowView {
     virtual void SetOpponent(const std::string& qvid) = 0;
 };
 
-class GameWindowView : public WindowView {
-  public:
-    virtual void Update() = 0;
-    virtual void UpdateChat() = 0;
-};
-
 // Where the settings window puts the focus when the controller opens it.
 enum class SettingsFocus {
     // The identifier box, its whole text selected (unknown account).

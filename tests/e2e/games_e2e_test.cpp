@@ -14,14 +14,15 @@ namespace cmd = protocol::cmd;
 // A logged-in client core with its game window open, as a player has it.
 struct Player {
     Client client;
-    fakes::RecordingGameWindow gameWin;
+    fakes::RecordingGameWindowView gameWin;
     Player(std::uint16_t port, const std::string& name) : client(port) {
         client.setup->login.QVID = name;
         client.setup->login.PWHash = account::Swordfish("pw-" + name);
         client.setup->prefs.ShowChat = false;
-        client.setup->views().gameWin = &gameWin;
-        gameWin.Show();
+        client.setup->gameWindow().Attach(&gameWin);
+        client.setup->gameWindow().Show();
     }
+    ~Player() { client.setup->gameWindow().Attach(nullptr); }
     Setup& setup() { return *client.setup; }
     game::CurrentGame& game() { return client.setup->game; }
     bool Connect() {
@@ -123,10 +124,14 @@ TEST_F(GamesE2E, TwoClientsPlayFoolsMate) {
 // awaited below is the answer to the line just sent.
 TEST_F(GamesE2E, ClientPlaysTheBotToTheEnd) {
     Player me(port_, "alice");
-    me.setup().views().gameWin = nullptr;
+    me.setup().gameWindow().Unload();
     ASSERT_TRUE(me.Connect());
     me.setup().Send(cmd::BotRequest(0, "Standard", false, "1", "days"));
     ASSERT_TRUE(WaitFor([&] { return !me.game().GameID.empty(); }));
+    // The accepted game opened the window, which asks for the game after
+    // every update: close it, and let the answers already on their way in.
+    me.setup().gameWindow().Unload();
+    WaitFor([] { return false; }, 300);
     const std::string id = me.game().GameID;
     EXPECT_EQ(me.game().BlackPlayer.substr(0, 3), "Bot");
 

@@ -28,6 +28,7 @@ struct FakeController {
     RecordingSettingsWindow settingsWindow;
     RecordingTrayMenu trayMenu;
     RecordingGameListView gameListView;
+    RecordingGameWindowView gameWindowView;
     std::unique_ptr<Setup> setup;
 
     explicit FakeController(ServerAddress server = {"games.example", 3819}) {
@@ -39,6 +40,7 @@ struct FakeController {
         v.settings = &settingsWindow;
         v.trayMenu = &trayMenu;
         setup->gameList().Attach(&gameListView);
+        setup->gameWindow().Attach(&gameWindowView);
         setup->prefs.SoundFile = "/sounds/chime.wav";
     }
 

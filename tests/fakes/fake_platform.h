@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "client/core/game/game_window.h"
 #include "client/core/lobby/game_list_window.h"
 #include "client/core/window_views.h"
 #include "client/platform/clock.h"
@@ -216,22 +217,30 @@ class IsoDateTimeFormat : public platform::DateTimeFormat {
     std::string Date(const platform::CivilTime& t) override;
 };
 
-class RecordingGameWindow : public GameWindowView {
+// The game window's widget: records the states it is handed.
+class RecordingGameWindowView : public game::GameWindowView {
   public:
-    bool IsLoaded() const override { return loaded; }
-    bool IsShown() const override { return shown; }
-    void Show() override { loaded = shown = true; }
-    void Unload() override {
-        loaded = shown = false;
-        ++unloads;
+    void Render(const game::GameWindowState& s) override {
+        state = s;
+        ++renders;
     }
-    void Update() override { ++updates; }
-    void UpdateChat() override { ++chatUpdates; }
-    bool loaded = false;
-    bool shown = false;
-    int updates = 0;
-    int chatUpdates = 0;
-    int unloads = 0;
+    void Open(double l, double t) override {
+        left = l;
+        top = t;
+        open = true;
+        ++opens;
+    }
+    void Raise() override { ++raises; }
+    void Close() override { open = false; }
+    double Left() const override { return left; }
+    double Top() const override { return top; }
+    game::GameWindowState state;
+    int renders = 0;
+    int opens = 0;
+    int raises = 0;
+    bool open = false;
+    double left = 0;
+    double top = 0;
 };
 
 class RecordingTrayMenu : public TrayMenuView {

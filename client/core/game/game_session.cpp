@@ -31,19 +31,13 @@ void GameSession::Register(protocol::Dispatcher& dispatcher) {
                                 game_.ChatText += line + protocol::kCrLf;
                             }
                         },
-                        [this] {
-                            if (WindowShown()) {
-                                window_->UpdateChat();
-                            }
-                        },
-                        false});
+                        [this] { window_.UpdateChat(); }, false});
 }
 
 void GameSession::HandleGame(const std::string& line) {
     if (ReadGameLine(line, game_, clock_.LocalNow())) {
-        // Another game: its selection and orientation start afresh.
-        game_.Selected.clear();
-        game_.Orientation.clear();
+        // Another game: its selection, orientation and move input start afresh.
+        window_.GameChanged();
     }
     // The highlight flags are the account's, kept with the settings.
     prefs_.ShowLast1 = game_.ShowLast1;
@@ -56,14 +50,12 @@ void GameSession::HandleGame(const std::string& line) {
 }
 
 void GameSession::UpdateGameWin() {
-    if (WindowShown()) {
-        window_->Update();
-    }
+    window_.Update();
 }
 
 void GameSession::ShowWindow() {
-    if (window_ != nullptr && !window_->IsShown()) {
-        window_->Show();
+    if (!window_.IsShown()) {
+        window_.Show();
     }
 }
 
@@ -73,16 +65,11 @@ void GameSession::ViewGame(const std::string& id) {
 }
 
 void GameSession::RefreshShown(bool gameListShown) {
-    if (window_ == nullptr) {
-        return;
-    }
-    if (window_->IsShown()) {
+    if (window_.IsShown()) {
         if (!gameListShown) {
             commands_.Send(protocol::cmd::OpenGames());
         }
         commands_.Send(protocol::cmd::Game(game_.GameID));
-    } else if (window_->IsLoaded()) {
-        window_->Unload();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "client/core/game/current_game.h"
+#include "client/core/game/game_window.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/protocol/dispatcher.h"
 #include "client/core/settings/settings.h"
@@ -17,7 +18,7 @@ namespace qc::game {
 class GameSession {
   public:
     GameSession(CurrentGame& game, settings::Settings& prefs, protocol::CommandSink& commands,
-                const platform::Clock& clock, GameWindowView*& window)
+                const platform::Clock& clock, GameWindow& window)
         : game_(game), prefs_(prefs), commands_(commands), clock_(clock), window_(window) {}
 
     void Register(protocol::Dispatcher& dispatcher);
@@ -32,7 +33,7 @@ class GameSession {
     // is unloaded.
     void RefreshShown(bool gameListShown);
 
-    bool WindowShown() const { return window_ != nullptr && window_->IsShown(); }
+    bool WindowShown() const { return window_.IsShown(); }
 
   private:
     void HandleGame(const std::string& line);
@@ -42,7 +43,7 @@ class GameSession {
     settings::Settings& prefs_;
     protocol::CommandSink& commands_;
     const platform::Clock& clock_;
-    GameWindowView*& window_;
+    GameWindow& window_;
 };
 
 }  // namespace qc::game

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -121,6 +121,8 @@ struct GameWindowState {
     // 16 to 31 the right strip (from the top down, the inner place first).
     std::array<TakenState, 32> taken{};
     PromotionState promotion;
+    // The game's chat, a line per message.
+    std::string chatText;
     bool operator==(const GameWindowState&) const = default;
 };
 
@@ -178,6 +180,8 @@ class GameWindow {
     void Update();
     // A "game: " line named another game: what belonged to the old one goes.
     void GameChanged();
+    // The chat list arrived.
+    void UpdateChat();
 
     // Move input. `cell` is 0..63, row by row from the top left.
     void SelectSquare(int cell);

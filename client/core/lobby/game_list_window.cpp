@@ -23,18 +23,6 @@ std::string ColourText(const std::string& colour) {
 
 }  // namespace
 
-std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
-                           platform::DateTimeFormat& format) {
-    const ServerTime shown = DisplayTime(t, timeDiff, myTime);
-    if (!shown) {
-        return "";
-    }
-    if (shown->hour == 0 && shown->minute == 0 && shown->second == 0) {
-        return format.Date(*shown);
-    }
-    return format.DateTime(*shown);
-}
-
 GameListWindow::GameListWindow(GameListContext context) : ctx_(std::move(context)) {
     auto& grids = state_.grids;
     grids[kOpenGrid].headers = {"Game ID", "Opponent", "Game Type", "Your Move",

@@ -117,11 +117,6 @@ struct GameListContext {
     std::function<void()> connect;
 };
 
-// A server time for display: the user's locale, shifted to local time when
-// so configured; midnight shows the date alone.
-std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
-                           platform::DateTimeFormat& format);
-
 // "My Games and Requests": everything the window shows, computed from the
 // lists, and what its buttons do. The widget draws the state it is handed
 // and forwards the user's clicks here.

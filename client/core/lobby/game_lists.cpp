@@ -138,4 +138,16 @@ bool IsSelf(std::string_view name, std::string_view qvid) {
     return text::EqualsIgnoreCase(name, qvid);
 }
 
+std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
+                           platform::DateTimeFormat& format) {
+    const ServerTime shown = DisplayTime(t, timeDiff, myTime);
+    if (!shown) {
+        return "";
+    }
+    if (shown->hour == 0 && shown->minute == 0 && shown->second == 0) {
+        return format.Date(*shown);
+    }
+    return format.DateTime(*shown);
+}
+
 }  // namespace qc::lobby

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "client/platform/clock.h"
+#include "client/platform/locale.h"
 
 namespace qc::lobby {
 
@@ -74,6 +75,11 @@ std::string MoveTimeText(std::int16_t amount, std::string_view unit);
 // A server time as the user wants to see it: shifted by the clock
 // difference when times are shown in local time.
 ServerTime DisplayTime(const ServerTime& t, std::int32_t timeDiff, bool myTime);
+
+// A server time for display: the user's locale, shifted to local time when
+// so configured; midnight shows the date alone.
+std::string ServerTimeText(const ServerTime& t, std::int32_t timeDiff, bool myTime,
+                           platform::DateTimeFormat& format);
 
 // "White", "Black", "Win", "Loss", "Draw" or "-".
 std::string OutcomeText(std::string_view outcome);

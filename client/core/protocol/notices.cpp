@@ -5,10 +5,6 @@
 
 namespace qc::protocol {
 
-std::string Possessive(const std::string& name) {
-    return !name.empty() && name.back() == 's' ? name + "'" : name + "'s";
-}
-
 void Notices::Register(Dispatcher& dispatcher) {
     auto box = [this](std::string text) {
         return [this, text = std::move(text)](const std::string&) {
@@ -53,7 +49,7 @@ void Notices::WebNotice(const std::string& line) {
 
 void Notices::Slots(const std::string& line) {
     if (line.size() >= 7 && line[6] == ' ') {
-        Box("Sorry, all of " + Possessive(std::string(MidFrom(line, 8))) +
+        Box("Sorry, all of " + text::Possessive(std::string(MidFrom(line, 8))) +
             " slots are currently in use.");
     } else {
         Box("Sorry, all of your game slots are currently in use.");

@@ -8,9 +8,6 @@
 
 namespace qc::protocol {
 
-// "James" gives "James'", "Anna" gives "Anna's".
-std::string Possessive(const std::string& name);
-
 // The server's notices to the user: "msg: ", "msgweb: " (a question that
 // may open a page) and the refusals of a request ("!slots", "!guest",
 // "!noreq"), each shown in a message box.

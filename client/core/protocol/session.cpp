@@ -137,6 +137,12 @@ void Session::ConnectSoon() {
     timers_.connect.SetEnabled(true);
 }
 
+void Session::ReconnectSoon() {
+    timers_.connect.SetInterval(3000);
+    timers_.connect.SetEnabled(false);
+    timers_.connect.SetEnabled(true);
+}
+
 void Session::Disconnect(const std::string& tooltip) {
     timers_.timeOut.SetEnabled(false);
     dispatcher_.SetRcvMode(RcvMode::None);

@@ -58,6 +58,9 @@ class Session : public CommandSink {
     void Disconnect(const std::string& tooltip);
     // Connects after the short wait of a click; a further click restarts it.
     void ConnectSoon();
+    // After a window could not be refreshed: connects again in 3 s, so that
+    // the server sends its data anew.
+    void ReconnectSoon();
 
     // The socket has datagrams.
     void OnDataArrival();

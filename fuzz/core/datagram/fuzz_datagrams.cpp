@@ -8,10 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qc::fakes::FakeController fc;
-    qc::fakes::RecordingGameWindow gameWin;
-    fc.setup->views().gameWin = &gameWin;
     fc.setup->gameList().Show();
-    gameWin.Show();
+    fc.setup->gameWindow().Show();
     fc.setup->Connect();
     // The input is a sequence of chunks separated by 0xFF bytes; the byte
     // after a separator picks an action before the next datagram.

@@ -2,6 +2,7 @@
 
 #include "client/core/protocol/dispatcher.h"
 #include "client/core/protocol/status_update.h"
+#include "client/core/text.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc {
@@ -205,11 +206,9 @@ TEST(Update, TimeDiffIsLocalMinusServer) {
 
 TEST(Update, SendsTheHeldCommandAndRefreshesShownWindows) {
     FakeController fc;
-    fakes::RecordingGameWindow gameWin;
-    fc.setup->views().gameWin = &gameWin;
     fc.setup->login.OnConnect = "settings 1,1,1,0,0,0,0";
     fc.setup->game.GameID = "4711";
-    gameWin.Show();
+    fc.setup->gameWindow().Show();
     fc.LoginAsGuest();
     EXPECT_EQ(fc.TakeSent(), (std::vector<std::string>{
                                  "guest connect v1.20 *\r", "guest42 settings 1,1,1,0,0,0,0\r",
@@ -221,30 +220,27 @@ TEST(Update, SendsTheHeldCommandAndRefreshesShownWindows) {
     EXPECT_EQ(fc.TakeSent(),
               (std::vector<std::string>{"guest42 gamelist\r", "guest42 game 4711\r"}));
 
-    // A loaded but hidden game window is unloaded; a closed game list asks
-    // for nothing.
+    // Closed windows ask for nothing.
     fc.setup->gameList().Unload();
-    gameWin.shown = false;
+    fc.setup->gameWindow().Unload();
     fc.socket.Receive("update:0,0,5,0,x\r");
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{});
-    EXPECT_EQ(gameWin.unloads, 1);
+    EXPECT_FALSE(fc.gameWindowView.open);
 }
 
 TEST(Lists, RecordsHeadersAndEndActions) {
     FakeController fc;
     fakes::RecordingListWindow scoreboard, publicReqs;
     fakes::RecordingRequestWindow requestWin;
-    fakes::RecordingGameWindow gameWin;
     for (auto* w : {&scoreboard, &publicReqs}) {
         w->Show();
     }
     requestWin.Show();
-    gameWin.Show();
+    fc.setup->gameWindow().Show();
     auto& v = fc.setup->views();
     v.lobby.scoreboard = &scoreboard;
     v.lobby.publicReqs = &publicReqs;
     v.lobby.requestWin = &requestWin;
-    v.gameWin = &gameWin;
     fc.setup->gameList().Show();
     fc.LoginAsGuest();
     fc.TakeSent();
@@ -268,7 +264,7 @@ TEST(Lists, RecordsHeadersAndEndActions) {
     fc.socket.Receive("movelog:\rwpe2e4 e4\rbpe7e5 e5\r.\rchat:\ralice: hi, there\r\r.\r");
     EXPECT_EQ(fc.setup->game.MoveLogLines, (std::vector<std::string>{"wpe2e4 e4", "bpe7e5 e5"}));
     EXPECT_EQ(fc.setup->game.ChatText, "alice: hi, there\r\n\r\n");
-    EXPECT_EQ(gameWin.chatUpdates, 1);
+    EXPECT_EQ(fc.gameWindowView.state.chatText, "alice: hi, there\r\n\r\n");
 
     fc.socket.Receive("gametypes:\rAtomic\rCrazyhouse\r.\r");
     EXPECT_EQ(fc.setup->lobbyLists.GameTypes, "Standard;Chess960;Atomic;Crazyhouse");
@@ -463,10 +459,10 @@ TEST(Routes, NoMessageShadowsAnother) {
 }
 
 TEST(Possessive, Table) {
-    EXPECT_EQ(protocol::Possessive("James"), "James'");
-    EXPECT_EQ(protocol::Possessive("Anna"), "Anna's");
-    EXPECT_EQ(protocol::Possessive("JAMES"), "JAMES's");
-    EXPECT_EQ(protocol::Possessive(""), "'s");
+    EXPECT_EQ(text::Possessive("James"), "James'");
+    EXPECT_EQ(text::Possessive("Anna"), "Anna's");
+    EXPECT_EQ(text::Possessive("JAMES"), "JAMES's");
+    EXPECT_EQ(text::Possessive(""), "'s");
 }
 
 }  // namespace

@@ -7,16 +7,15 @@ namespace {
 
 TEST(GameMessages, StoredAndRefreshed) {
     fakes::FakeController fc;
-    fakes::RecordingGameWindow gameWin;
-    fc.setup->views().gameWin = &gameWin;
-    gameWin.Show();
+    fc.setup->gameWindow().Show();
     fc.LoginAsGuest();
     fc.TakeSent();
+    const int renders = fc.gameWindowView.renders;
     fc.setup->game.Selected = "e2";
-    fc.setup->game.Orientation = "w";
+    fc.setup->game.Orientation = "b";
     fc.socket.Receive("Board: E1WKe8bk\r");
     EXPECT_EQ(fc.setup->game.Board, "e1wke8bk");
-    EXPECT_EQ(gameWin.updates, 0);
+    EXPECT_EQ(fc.gameWindowView.renders, renders);
     fc.socket.Receive(
         "game: 4711,Anna,bob,,W,Check,3,d,05Dec26153012,08Dec26153012,,1,0,1,0,1,5,12\r");
     EXPECT_EQ(fc.setup->game.GameID, "4711");
@@ -24,9 +23,10 @@ TEST(GameMessages, StoredAndRefreshed) {
     EXPECT_EQ(fc.setup->game.GameStatus, "w");
     EXPECT_EQ(fc.setup->game.StatusText, "Check");
     EXPECT_TRUE(fc.setup->game.Selected.empty());  // another game
-    EXPECT_TRUE(fc.setup->game.Orientation.empty());
+    // Cleared, and set afresh from the user's side by the refresh.
+    EXPECT_EQ(fc.setup->game.Orientation, "w");
     EXPECT_FALSE(fc.setup->prefs.ShowLast2);
-    EXPECT_EQ(gameWin.updates, 1);
+    EXPECT_EQ(fc.gameWindowView.renders, renders + 1);
     // With the chat panel shown, the chat is asked for.
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 chat 4711\r"});
 
@@ -36,7 +36,7 @@ TEST(GameMessages, StoredAndRefreshed) {
     EXPECT_EQ(fc.setup->game.Selected, "e1");  // the same game keeps it
     EXPECT_EQ(fc.setup->game.DrawOffer, "w");
     EXPECT_EQ(fc.setup->game.CanMove, "e2e4");
-    EXPECT_EQ(gameWin.updates, 3);
+    EXPECT_EQ(fc.gameWindowView.renders, renders + 3);
     EXPECT_TRUE(fc.TakeSent().empty());
 }
 
