@@ -15,18 +15,23 @@ namespace {
 // frame does not run over it.
 constexpr double kGlyphShare = 0.8;
 
-QPixmap Draw(int index, int sizePx) {
-    const bool white = index < 6;
-    // The solid glyphs (U+265A on) for both colours: filled white they read
-    // better than the outline glyphs, whose insides would show the cell.
-    const QChar glyph(static_cast<char16_t>(0x265A + index % 6));
+QPainterPath Glyph(char16_t code) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(100);
     QPainterPath path;
-    path.addText(0, 0, font, QString(glyph));
-    const QRectF box = path.boundingRect();
+    path.addText(0, 0, font, QString(QChar(code)));
+    return path;
+}
+
+QPixmap Draw(int index, int sizePx) {
+    const bool white = index < 6;
+    const int kind = index % 6;
+    // The solid glyphs (U+265A on) give the body; the outline ones
+    // (U+2654 on) the lines drawn over a white body.
+    QPainterPath solid = Glyph(static_cast<char16_t>(0x265A + kind));
     QPixmap picture(sizePx, sizePx);
     picture.fill(Qt::transparent);
+    const QRectF box = solid.boundingRect();
     if (box.isEmpty()) {
         return picture;
     }
@@ -35,18 +40,36 @@ QPixmap Draw(int index, int sizePx) {
     t.translate(sizePx / 2.0, sizePx / 2.0);
     t.scale(scale, scale);
     t.translate(-box.center().x(), -box.center().y());
-    path = t.map(path);
+    solid = t.map(solid);
 
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
-    // White: a white body with a dark outline; black: a black body with a
-    // thin light outline, so that both stand out on either cell colour and
-    // on the black strips.
-    const double outline = white ? std::max(1.5, sizePx / 26.0) : std::max(1.0, sizePx / 40.0);
-    p.setPen(QPen(white ? QColor(20, 20, 20) : QColor(235, 235, 235), outline, Qt::SolidLine,
-                  Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(white ? QColor(255, 255, 255) : QColor(0, 0, 0));
-    p.drawPath(path);
+    // Every contour filled whole: the piece's silhouette without the
+    // inner detail holes.
+    const QList<QPolygonF> contours = solid.toSubpathPolygons();
+    if (white) {
+        // A white body under the outline glyph's dark lines.
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        for (const QPolygonF& c : contours) {
+            p.drawPolygon(c);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(20, 20, 20));
+        p.drawPath(t.map(Glyph(static_cast<char16_t>(0x2654 + kind))));
+    } else {
+        // A black body with a thin light edge, so that it stands out on the
+        // dark cells and on the black strips; its detail lines show light.
+        p.setPen(QPen(QColor(225, 225, 225), std::max(1.5, sizePx / 22.0), Qt::SolidLine,
+                      Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(QColor(225, 225, 225));
+        for (const QPolygonF& c : contours) {
+            p.drawPolygon(c);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(solid);
+    }
     return picture;
 }
 
