@@ -188,9 +188,12 @@ void TakenStripWidget::paintEvent(QPaintEvent*) {
             p.fillRect(r, kTile);
             p.drawPixmap(r.topLeft(), qt::PieceImage(t.piece, kCell));
         }
-        p.setPen(QPen(t.recent ? kRecentFrame : QColor(Qt::black), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(r).adjusted(1, 1, -1, -1));
+        const QColor frame = t.recent ? kRecentFrame : QColor(Qt::black);
+        constexpr int w = 2;
+        p.fillRect(r.x(), r.y(), kCell, w, frame);
+        p.fillRect(r.x(), r.bottom() - w + 1, kCell, w, frame);
+        p.fillRect(r.x(), r.y(), w, kCell, frame);
+        p.fillRect(r.right() - w + 1, r.y(), w, kCell, frame);
     }
 }
 
@@ -643,10 +646,16 @@ void GameWindowWidget::RenderPromotion(const game::PromotionState& p) {
     if (promote_->isVisible() || !isVisible()) {
         return;
     }
+    // Placed again once shown: its size is final only after polishing.
+    auto centre = [this] {
+        QRect r = promote_->frameGeometry();
+        r.moveCenter(frameGeometry().center());
+        promote_->move(r.topLeft());
+    };
     promote_->adjustSize();
-    const QRect frame = frameGeometry();
-    promote_->move(frame.center() - QPoint(promote_->width() / 2, promote_->height() / 2));
+    centre();
     promote_->open();
+    centre();
 }
 
 // ---------------------------------------------------------------- host
