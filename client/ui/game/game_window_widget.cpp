@@ -378,6 +378,10 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
                        "  gridline-color: rgb(96,96,96); }"
                        "QHeaderView::section { background: rgb(48,48,48); color: rgb(0,153,255);"
                        "  border: 1px solid rgb(96,96,96); font-weight: bold; }"));
+    // Entries such as "wqd1d4xbn Qxd4" fit the design width in a smaller font.
+    QFont logFont = small;
+    logFont.setPointSizeF(small.pointSizeF() - 1);
+    moveLog_->setFont(logFont);
     moveLog_->verticalHeader()->hide();
     moveLog_->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     moveLog_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -73,7 +73,7 @@ GameWindowState HandMadeState() {
     s.showLast2 = true;
     s.castleH = true;
     s.moveLogHeading = {"anna", "bob"};
-    s.moveLog = {{"wpe2e4 e4", "bpd7d5 d5"}, {"wpe4d5bp exd5", ""}};
+    s.moveLog = {{"wpe2e4 e4", "bpd7d5 d5"}, {"wpe4d5xbp exd5", ""}};
     s.taken[0] = {11, true};   // a black pawn, just taken: left strip, bottom inner place
     s.taken[16] = {1, false};  // a white queen: right strip, top inner place
     s.taken[17] = {2, false};
@@ -185,7 +185,7 @@ TEST(GameWindowWidget, AHandMadeStateLandsOnTheControls) {
     EXPECT_EQ(log->horizontalHeaderItem(0)->text(), QStringLiteral("anna"));
     EXPECT_EQ(log->horizontalHeaderItem(1)->text(), QStringLiteral("bob"));
     EXPECT_EQ(log->item(0, 1)->text(), QStringLiteral("bpd7d5 d5"));
-    EXPECT_EQ(log->item(1, 0)->text(), QStringLiteral("wpe4d5bp exd5"));
+    EXPECT_EQ(log->item(1, 0)->text(), QStringLiteral("wpe4d5xbp exd5"));
     EXPECT_EQ(log->item(1, 1)->text(), QString());
     EXPECT_EQ(log->item(1, 0)->textAlignment(), Qt::AlignCenter);
     EXPECT_EQ(log->columnWidth(0), 97);
