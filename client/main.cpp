@@ -23,6 +23,7 @@
 #include "client/ui/desktop/floater_window.h"
 #include "client/ui/desktop/password_notice.h"
 #include "client/ui/desktop/tray_menu.h"
+#include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
 
 namespace {
@@ -134,6 +135,8 @@ int main(int argc, char** argv) {
     qc::ui::PasswordNotice passwordNotice(dialogs);
     qc::ui::GameListHost gameList(setup->gameList());
     setup->gameList().Attach(&gameList);
+    qc::ui::GameWindowHost gameWindow(setup->gameWindow());
+    setup->gameWindow().Attach(&gameWindow);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
@@ -160,5 +163,6 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     // The windows go before the controller they talk to.
     setup->gameList().Attach(nullptr);
+    setup->gameWindow().Attach(nullptr);
     return code;
 }

@@ -1,0 +1,395 @@
+#include "client/ui/game/game_window_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTest>
+
+#include "client/qt/piece_images.h"
+#include "tests/fakes/controller_fixture.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace qc::ui {
+namespace {
+
+using game::CellState;
+using game::GameWindowState;
+using game::Rgb;
+
+QColor ToColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+QColor TextColour(QWidget* w) {
+    return w->palette().color(QPalette::WindowText);
+}
+
+// The start position's cells as the window shows them, white at the bottom.
+GameWindowState HandMadeState() {
+    GameWindowState s;
+    for (int i = 0; i < 64; ++i) {
+        CellState& c = s.cells[static_cast<std::size_t>(i)];
+        c.fill = (i / 8 + i % 8) % 2 == 0 ? game::kLightCell : game::kDarkCell;
+        c.border = c.fill;
+    }
+    s.cells[4].piece = 6;   // black king on e8
+    s.cells[60].piece = 0;  // white king on e1
+    s.cells[52].piece = 5;  // white pawn on e2, selected
+    s.cells[52].border = game::kSelectionFrame;
+    s.cells[52].borderWidth = 4;
+    s.cells[52].hand = true;
+    s.cells[44].border = game::kYellow;  // e3 reachable
+    s.cells[44].borderWidth = 3;
+    s.cells[44].hand = true;
+    for (std::size_t i = 0; i < 8; ++i) {
+        s.rowLabels[i] = std::to_string(8 - i);
+        s.colLabels[i] = std::string(1, static_cast<char>('H' - i));
+    }
+    s.caption = "Quorvel Chess - Game 4711 - anna vs. bob (Standard Chess)";
+    s.moveLightGreen = true;
+    s.moveText = "Your move";
+    s.moveColour = game::kGreen;
+    s.statusText = "<b>CHECK</b>";
+    s.statusColour = game::kRed;
+    s.drawOfferedText = "Opponent has offered a draw";
+    s.drawOfferedColour = game::kGreen;
+    s.offerDrawCaption = "Accept &Draw";
+    s.resignEnabled = true;
+    s.offerDrawEnabled = false;
+    s.moveTimeText = "3 days";
+    s.startedText = "2026-12-05 15:30:12";
+    s.moveByCaption = "Game ended:";
+    s.moveByText = "2026-12-08 15:30:12";
+    s.timeLeftCaption = "Outcome:";
+    s.timeLeftText = "You won";
+    s.textsText = "SMS Credits:     Free: 5     Purchased: 12";
+    s.emailMe = true;
+    s.showLast2 = true;
+    s.castleH = true;
+    s.moveLogHeading = {"anna", "bob"};
+    s.moveLog = {{"wpe2e4 e4", "bpd7d5 d5"}, {"wpe4d5xbp exd5", ""}};
+    s.taken[0] = {11, true};   // a black pawn, just taken: left strip, bottom inner place
+    s.taken[16] = {1, false};  // a white queen: right strip, top inner place
+    s.taken[17] = {2, false};
+    return s;
+}
+
+// A window over the fake controller's game window logic.
+struct Fixture {
+    fakes::FakeController fc;
+    std::unique_ptr<GameWindowWidget> w;
+
+    Fixture() { w = std::make_unique<GameWindowWidget>(fc.setup->gameWindow()); }
+    ~Fixture() { w.reset(); }
+    template <typename T>
+    T* Find(const char* name) {
+        T* found = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    // A game between guest42 (white) and bob, white to move.
+    void OpenGame(const std::string& board, const std::string& flags = "1,0,1,0,1") {
+        fc.setup->gameWindow().Attach(w.get());
+        fc.LoginAsGuest();
+        fc.socket.Receive("board: " + board + "\rmovelog:\r.\rgame: 4711,guest42,bob,,w,,3,d," +
+                          "05Dec26153012,08Dec26153012,," + flags + ",5,12\r");
+        fc.setup->gameWindow().Show();
+        fc.TakeSent();
+    }
+    void Release(int cell, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseRelease(w->Board(), button, {}, BoardWidget::CellRect(cell).center());
+    }
+};
+
+TEST(GameWindowWidget, AHandMadeStateLandsOnTheControls) {
+    Fixture f;
+    const GameWindowState s = HandMadeState();
+    f.w->Render(s);
+
+    EXPECT_EQ(f.w->windowTitle(),
+              QStringLiteral("Quorvel Chess - Game 4711 - anna vs. bob (Standard Chess)"));
+    EXPECT_TRUE(f.w->MoveLight()->Green());
+    struct Text {
+        const char* name;
+        QString text;
+        QColor colour;
+    };
+    const QColor blue(0, 153, 255);
+    for (const Text& t : {
+             Text{"MoveLab", "Your move", QColor(0, 255, 0)},
+             // Markup from the server is shown as it came, not interpreted.
+             Text{"StatusLab", "<b>CHECK</b>", QColor(255, 0, 0)},
+             Text{"DrawOfferedLab", "Opponent has offered a draw", QColor(0, 255, 0)},
+             Text{"MoveTimeLab", "3 days", blue},
+             Text{"StartedLab", "2026-12-05 15:30:12", blue},
+             Text{"MoveByEndedLab", "Game ended:", blue},
+             Text{"MoveByLab", "2026-12-08 15:30:12", blue},
+             Text{"TimeLeftOutcomeLab", "Outcome:", blue},
+             Text{"TimeLeftLab", "You won", blue},
+             Text{"TextsLab", "SMS Credits:     Free: 5     Purchased: 12", blue},
+         }) {
+        QLabel* l = f.Find<QLabel>(t.name);
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->text(), t.text) << t.name;
+        EXPECT_EQ(l->textFormat(), Qt::PlainText) << t.name;
+        EXPECT_EQ(TextColour(l), t.colour) << t.name;
+    }
+    EXPECT_EQ(f.w->RowLab(0)->text(), QStringLiteral("8"));
+    EXPECT_EQ(f.w->ColLab(0)->text(), QStringLiteral("H"));
+    EXPECT_EQ(f.w->ColLab(7)->text(), QStringLiteral("A"));
+    EXPECT_EQ(f.w->RowLab(0)->palette().color(QPalette::Window), QColor(48, 48, 48));
+    // Rank label 0 stands beside the bottom row.
+    EXPECT_GT(f.w->RowLab(0)->y(), f.w->RowLab(7)->y());
+
+    // Buttons and boxes.
+    EXPECT_TRUE(f.Find<QPushButton>("Resign")->isEnabled());
+    EXPECT_FALSE(f.Find<QPushButton>("OfferDraw")->isEnabled());
+    EXPECT_EQ(f.Find<QPushButton>("OfferDraw")->text(), QStringLiteral("Accept &Draw"));
+    EXPECT_FALSE(f.Find<QPushButton>("CastleA")->isEnabled());
+    EXPECT_TRUE(f.Find<QPushButton>("CastleH")->isEnabled());
+    EXPECT_TRUE(f.Find<QCheckBox>("EmailMe")->isChecked());
+    EXPECT_FALSE(f.Find<QCheckBox>("TextMe")->isChecked());
+    EXPECT_FALSE(f.Find<QCheckBox>("ShowLast1")->isChecked());
+    EXPECT_TRUE(f.Find<QCheckBox>("ShowLast2")->isChecked());
+    EXPECT_FALSE(f.Find<QCheckBox>("ShowPoss")->isChecked());
+
+    // The board paints what it was handed: the frame inside the cell, the
+    // fill within it, the piece in the middle.
+    BoardWidget* board = f.w->Board();
+    EXPECT_EQ(board->objectName(), QStringLiteral("Square"));
+    EXPECT_EQ(board->Cell(52), s.cells[52]);
+    EXPECT_EQ(board->Cell(4).piece, 6);
+    const QImage img = board->grab().toImage();
+    auto at = [&](int cell, int dx, int dy) {
+        return img.pixelColor(BoardWidget::CellRect(cell).topLeft() + QPoint(dx, dy));
+    };
+    EXPECT_EQ(at(52, 0, 0), ToColor(game::kSelectionFrame));
+    EXPECT_EQ(at(52, 3, 39), ToColor(game::kSelectionFrame));
+    EXPECT_EQ(at(52, 4, 4), ToColor(game::kLightCell));
+    EXPECT_EQ(at(44, 2, 20), ToColor(game::kYellow));
+    EXPECT_EQ(at(44, 3, 20), ToColor(s.cells[44].fill));
+    EXPECT_EQ(at(36, 0, 0), ToColor(s.cells[36].fill));
+    // A white king is mostly white in the middle of its cell; an empty cell is not.
+    EXPECT_EQ(at(36, 20, 20), ToColor(s.cells[36].fill));
+    EXPECT_NE(at(60, 20, 26), ToColor(s.cells[60].fill));
+
+    // The move log: the players as its heading, one row per full move.
+    QTableWidget* log = f.w->MoveLog();
+    ASSERT_EQ(log->rowCount(), 2);
+    EXPECT_EQ(log->horizontalHeaderItem(0)->text(), QStringLiteral("anna"));
+    EXPECT_EQ(log->horizontalHeaderItem(1)->text(), QStringLiteral("bob"));
+    EXPECT_EQ(log->item(0, 1)->text(), QStringLiteral("bpd7d5 d5"));
+    EXPECT_EQ(log->item(1, 0)->text(), QStringLiteral("wpe4d5xbp exd5"));
+    EXPECT_EQ(log->item(1, 1)->text(), QString());
+    EXPECT_EQ(log->item(1, 0)->textAlignment(), Qt::AlignCenter);
+    EXPECT_EQ(log->columnWidth(0), 97);
+    EXPECT_EQ(log->columnWidth(1), 97);
+    EXPECT_EQ(log->columnWidth(2), 0);
+    EXPECT_EQ(log->selectionMode(), QAbstractItemView::NoSelection);
+
+    // The strips: the left one from the bottom up, the right one from the
+    // top down, the first place of a row next to the board.
+    TakenStripWidget* left = f.w->LeftStrip();
+    TakenStripWidget* right = f.w->RightStrip();
+    EXPECT_EQ(left->PlaceRect(0), QRect(40, 280, 40, 40));
+    EXPECT_EQ(left->PlaceRect(1), QRect(0, 280, 40, 40));
+    EXPECT_EQ(left->PlaceRect(2), QRect(40, 240, 40, 40));
+    EXPECT_EQ(right->PlaceRect(0), QRect(0, 0, 40, 40));
+    EXPECT_EQ(right->PlaceRect(1), QRect(40, 0, 40, 40));
+    EXPECT_EQ(right->PlaceRect(15), QRect(40, 280, 40, 40));
+    EXPECT_LT(left->geometry().right(), board->geometry().left());
+    EXPECT_GT(right->geometry().left(), board->geometry().right());
+    EXPECT_EQ(left->Place(0).piece, 11);
+    EXPECT_EQ(right->Place(1).piece, 2);
+    const QImage l = left->grab().toImage();
+    const QImage r = right->grab().toImage();
+    EXPECT_EQ(l.pixelColor(40, 280), TakenStripWidget::kRecentFrame);
+    EXPECT_EQ(l.pixelColor(0, 280), QColor(Qt::black));   // empty place, black frame
+    EXPECT_EQ(r.pixelColor(0, 0), QColor(Qt::black));     // taken long ago
+    EXPECT_EQ(l.pixelColor(20, 300), QColor(Qt::black));  // nothing in place 1
+    EXPECT_NE(r.pixelColor(60, 22), QColor(Qt::black));   // the white rook in place 17
+}
+
+TEST(GameWindowWidget, ALaterStateRedrawsWhatChanged) {
+    Fixture f;
+    GameWindowState s = HandMadeState();
+    f.w->Render(s);
+    s.cells[52] = s.cells[53];
+    s.cells[52].fill = game::kLightCell;
+    s.cells[36].piece = 5;
+    s.moveLog.push_back({"wke1e2 Ke2", ""});
+    s.taken[0] = {};
+    s.emailMe = false;
+    s.promotion.open = false;
+    s.moveText = "bob's move";
+    s.moveColour = game::kRed;
+    f.w->Render(s);
+    EXPECT_EQ(f.w->Board()->Cell(52).borderWidth, 0);
+    EXPECT_EQ(f.w->Board()->grab().toImage().pixelColor(BoardWidget::CellRect(52).topLeft()),
+              ToColor(game::kLightCell));
+    EXPECT_EQ(f.w->Board()->Cell(36).piece, 5);
+    EXPECT_EQ(f.w->MoveLog()->rowCount(), 3);
+    EXPECT_EQ(f.w->MoveLog()->item(2, 0)->text(), QStringLiteral("wke1e2 Ke2"));
+    EXPECT_EQ(f.w->LeftStrip()->Place(0).piece, -1);
+    EXPECT_EQ(f.w->LeftStrip()->grab().toImage().pixelColor(40, 280), QColor(Qt::black));
+    EXPECT_FALSE(f.Find<QCheckBox>("EmailMe")->isChecked());
+    EXPECT_EQ(f.Find<QLabel>("MoveLab")->text(), QStringLiteral("bob's move"));
+    EXPECT_EQ(TextColour(f.Find<QLabel>("MoveLab")), QColor(255, 0, 0));
+    EXPECT_EQ(f.w->Promote(), nullptr);
+}
+
+TEST(GameWindowWidget, TheHandShowsOverClickableCellsOnly) {
+    Fixture f;
+    f.w->Render(HandMadeState());
+    auto moveTo = [&](int cell) {
+        QMouseEvent e(QEvent::MouseMove, BoardWidget::CellRect(cell).center(),
+                      f.w->Board()->mapToGlobal(BoardWidget::CellRect(cell).center()), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(f.w->Board(), &e);
+        return f.w->Board()->cursor().shape();
+    };
+    EXPECT_EQ(moveTo(52), Qt::PointingHandCursor);
+    EXPECT_EQ(moveTo(36), Qt::ArrowCursor);
+    EXPECT_EQ(moveTo(44), Qt::PointingHandCursor);
+    EXPECT_EQ(moveTo(4), Qt::ArrowCursor);
+}
+
+TEST(GameWindowWidget, BoardAndBoxClicksReachTheLogic) {
+    Fixture f;
+    f.OpenGame("e1wke2wpe8bkd7bp");
+    // A left release over e2 (cell 52, white at the bottom) selects it; other buttons do nothing.
+    f.Release(52, Qt::RightButton);
+    f.Release(52, Qt::MiddleButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    f.Release(52);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 selected 4711 e2\r"});
+    f.fc.socket.Receive("canmove: e3e4\r");
+    EXPECT_EQ(f.w->Board()->Cell(44).border, game::kYellow);
+    f.Release(36);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 move 4711 e2e4\r"});
+
+    // A box sends its new state when clicked.
+    struct Box {
+        const char* name;
+        bool before;
+        std::string sent;
+    };
+    for (const Box& b : {Box{"ShowLast1", true, "guest42 showlast1 0\r"},
+                         Box{"ShowLast2", false, "guest42 showlast2 1\r"},
+                         Box{"ShowPoss", true, "guest42 showposs 0\r"},
+                         Box{"EmailMe", true, "guest42 emailme 4711 0\r"},
+                         Box{"TextMe", false, "guest42 textme 4711 1\r"}}) {
+        QCheckBox* box = f.Find<QCheckBox>(b.name);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->isChecked(), b.before) << b.name;
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_EQ(box->isChecked(), !b.before) << b.name;
+        EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{b.sent}) << b.name;
+    }
+    // Ticking the boxes from the server's state is no user action.
+    f.fc.socket.Receive(
+        "game: 4711,guest42,bob,,w,,3,d,05Dec26153012,08Dec26153012,,0,1,0,1,0,5,12\r");
+    EXPECT_TRUE(f.Find<QCheckBox>("TextMe")->isChecked());
+    EXPECT_FALSE(f.Find<QCheckBox>("EmailMe")->isChecked());
+    for (const std::string& line : f.fc.TakeSent()) {
+        EXPECT_EQ(line.rfind("guest42 chat ", 0), 0u) << line;  // the chat is asked for anew
+    }
+
+    f.fc.dialogs.answers = {platform::MessageAnswer::Yes};
+    QTest::mouseClick(f.Find<QPushButton>("Resign"), Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 resign 4711\r"});
+}
+
+TEST(GameWindowWidget, ThePromotionChooserFollowsTheStateAndAnswersTheLogic) {
+    Fixture f;
+    f.OpenGame("e1wke7wpa8bk");
+    game::GameWindow& logic = f.fc.setup->gameWindow();
+    auto offerPromotion = [&] {
+        f.Release(12);  // e7
+        f.fc.socket.Receive("canmove: e8p\r");
+        f.fc.TakeSent();
+        f.Release(4);  // e8
+    };
+    offerPromotion();
+    QDialog* d = f.w->Promote();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Quorvel Chess - Promote Pawn"));
+    EXPECT_EQ(d->findChild<QLabel*>()->text(),
+              QStringLiteral("What piece would you like to promote your pawn to?"));
+    // Centred over the game window.
+    EXPECT_LE((d->geometry().center() - f.w->geometry().center()).manhattanLength(), 1);
+    EXPECT_EQ(f.w->PromoteTo(0)->icon().pixmap(40, 40).toImage(),
+              qt::PieceImage(1, 40).toImage());  // the white queen
+    EXPECT_EQ(f.w->PromoteTo(3)->icon().pixmap(40, 40).toImage(), qt::PieceImage(4, 40).toImage());
+
+    // Each picture promotes to its piece.
+    const char letters[] = {'q', 'r', 'b', 'n'};
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            offerPromotion();
+        }
+        ASSERT_TRUE(d->isVisible()) << i;
+        QTest::mouseClick(f.w->PromoteTo(i), Qt::LeftButton);
+        EXPECT_FALSE(d->isVisible()) << i;
+        EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{std::string("guest42 move 4711 e7e8") +
+                                                            letters[i] + "\r"})
+            << i;
+    }
+
+    // Cancel and the close box send nothing and close the choice in the logic.
+    for (bool closeBox : {false, true}) {
+        offerPromotion();
+        ASSERT_TRUE(d->isVisible());
+        if (closeBox) {
+            d->close();
+        } else {
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("CancelBut")),
+                              Qt::LeftButton);
+        }
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_FALSE(logic.State().promotion.open);
+        EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    }
+
+    // A state that closes the chooser closes the dialog without asking the logic.
+    offerPromotion();
+    ASSERT_TRUE(logic.State().promotion.open);
+    GameWindowState closed = logic.State();
+    closed.promotion.open = false;
+    f.w->Render(closed);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(logic.State().promotion.open);
+}
+
+TEST(GameWindowHost, BuildsTheWindowWhenFirstOpenedWithTheLatestState) {
+    fakes::FakeController fc;
+    GameWindowHost host(fc.setup->gameWindow());
+    host.Render(HandMadeState());
+    EXPECT_EQ(host.Window(), nullptr) << "nothing is built while the window is closed";
+    EXPECT_EQ(host.Left(), 0);
+    host.Open(1500, 750);
+    ASSERT_NE(host.Window(), nullptr);
+    EXPECT_TRUE(host.Window()->isVisible());
+    EXPECT_EQ(host.Window()->pos(), QPoint(100, 50));
+    EXPECT_EQ(host.Left(), 1500);
+    EXPECT_EQ(host.Top(), 750);
+    EXPECT_EQ(host.Window()->Board()->Cell(52).borderWidth, 4);
+    GameWindowState s = HandMadeState();
+    s.moveText = "Game has ended";
+    host.Render(s);
+    EXPECT_EQ(host.Window()->findChild<QLabel*>(QStringLiteral("MoveLab"))->text(),
+              QStringLiteral("Game has ended"));
+    host.Close();
+    EXPECT_FALSE(host.Window()->isVisible());
+}
+
+}  // namespace
+}  // namespace qc::ui
