@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTest>
@@ -38,8 +39,9 @@ std::optional<Screen> ReadXwd(const QByteArray& data) {
                   bitsPerPixel = card(11), bytesPerLine = card(12), redMask = card(14),
                   greenMask = card(15), blueMask = card(16), ncolors = card(19);
     const qint64 start = qint64(headerSize) + qint64(ncolors) * 12;
-    if (bitsPerPixel != 32 || width == 0 || height == 0 ||
-        data.size() < start + qint64(bytesPerLine) * height) {
+    const quint32 bytesPerPixel = bitsPerPixel / 8;
+    if ((bitsPerPixel != 32 && bitsPerPixel != 24) || bytesPerLine < width * bytesPerPixel ||
+        width == 0 || height == 0 || data.size() < start + qint64(bytesPerLine) * height) {
         return std::nullopt;
     }
     auto shift = [](quint32 mask) {
@@ -57,8 +59,12 @@ std::optional<Screen> ReadXwd(const QByteArray& data) {
     for (quint32 y = 0; y < height; ++y) {
         const char* row = data.constData() + start + qint64(y) * bytesPerLine;
         for (quint32 x = 0; x < width; ++x) {
-            const quint32 v = byteOrder == 0 ? qFromLittleEndian<quint32>(row + 4 * x)
-                                             : qFromBigEndian<quint32>(row + 4 * x);
+            const auto* p = reinterpret_cast<const unsigned char*>(row + bytesPerPixel * x);
+            quint32 v = 0;
+            for (quint32 i = 0; i < bytesPerPixel; ++i) {
+                // The least significant byte first, or the most.
+                v |= quint32(p[byteOrder == 0 ? i : bytesPerPixel - 1 - i]) << (8 * i);
+            }
             const quint32 r = (v & redMask) >> shift(redMask);
             const quint32 g = (v & greenMask) >> shift(greenMask);
             const quint32 b = (v & blueMask) >> shift(blueMask);
@@ -66,6 +72,17 @@ std::optional<Screen> ReadXwd(const QByteArray& data) {
         }
     }
     return screen;
+}
+
+// Keeps what the screen showed, for a failure to be looked at.
+void Save(const Screen& s, const QString& path) {
+    QImage image(s.width, s.height, QImage::Format_RGB32);
+    for (int y = 0; y < s.height; ++y) {
+        for (int x = 0; x < s.width; ++x) {
+            image.setPixel(x, y, 0xff000000u | s.At(x, y));
+        }
+    }
+    image.save(path);
 }
 
 // The bounding box of the pixels of one colour.
@@ -86,6 +103,21 @@ Box Find(const Screen& s, std::uint32_t colour) {
         }
     }
     return b;
+}
+
+// The first place, from the top, where a row of at least `run` pixels of
+// one colour starts: a filled area, not a stray pixel of a drawn text.
+std::optional<std::pair<int, int>> FindRun(const Screen& s, std::uint32_t colour, int run) {
+    for (int y = 0; y < s.height; ++y) {
+        int length = 0;
+        for (int x = 0; x < s.width; ++x) {
+            length = s.At(x, y) == colour ? length + 1 : 0;
+            if (length == run) {
+                return std::pair{x - run + 1, y};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 // Pixels in a cell that are neither of the two cell colours: a piece.
@@ -148,8 +180,9 @@ class DesktopClicksE2E : public TwoUserServerTest {
     }
     std::optional<Screen> Grab() {
         QByteArray dump;
-        if (Run(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent")},
-                &dump) != 0) {
+        const int code =
+            Run(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent")}, &dump);
+        if (code != 0) {
             return std::nullopt;
         }
         return ReadXwd(dump);
@@ -207,7 +240,10 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
                        {QStringLiteral("search"), QStringLiteral("--name"),
                         QStringLiteral("Quorvel Chess - alice")}) == 0;
         },
-        20000));
+        20000))
+        << (s ? (Save(*s, QStringLiteral("/tmp/desktop-clicks.png")),
+                 "screen in /tmp/desktop-clicks.png")
+              : "no screen dump");
     // The rows arrive with the lists after the login.
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -218,14 +254,15 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
     QTest::qWait(1500);
     s = Grab();
     ASSERT_TRUE(s);
-    const Box header = Find(*s, 0x303030);
-    ASSERT_FALSE(header.Empty());
-    // The header of the top-left grid: the first grey run from the top.
-    int headerBottom = header.top;
-    while (headerBottom + 1 < s->height && s->At(header.left + 5, headerBottom + 1) == 0x303030) {
+    const auto header = FindRun(*s, 0x303030, 30);
+    ASSERT_TRUE(header.has_value());
+    // The first data row starts where the black cells begin below the header.
+    const int rowX = header->first + 20;
+    int headerBottom = header->second;
+    while (headerBottom < header->second + 80 && s->At(rowX, headerBottom) != 0x000000) {
         ++headerBottom;
     }
-    Click(header.left + 40, headerBottom + 12, 2);
+    Click(rowX, headerBottom + 8, 2);
 
     // The game window opens over the list; find its board by the cell colours.
     Box board;
@@ -236,7 +273,10 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
             return !board.Empty() && board.right - board.left > 300;
         },
         10000))
-        << "the game window did not open";
+        << "the game window did not open; clicked at " << rowX << "," << headerBottom + 8
+        << (s ? (Save(*s, QStringLiteral("/tmp/desktop-clicks.png")),
+                 " (screen in /tmp/desktop-clicks.png)")
+              : "");
     QTest::qWait(500);
     s = Grab();
     board = Find(*s, 0x009696);
