@@ -47,8 +47,15 @@ struct WindowPlayer {
     // brings the game's own "canmove: " (the pieces that may move), which
     // can replace the selection's answer just before the second click; the
     // user then clicks again, and so does this.
+    // Half-moves in the move log (a log without moves is one empty entry).
+    std::size_t Plies() {
+        const auto& log = game().MoveLogLines;
+        return log.size() == 1 && log[0].empty() ? 0 : log.size();
+    }
     bool MovePiece(const std::string& from, const std::string& to) {
-        const std::string before = game().GameStatus;
+        // The log, not the side to move: the bot's answer may turn the side
+        // back before the client looks.
+        const std::size_t before = Plies();
         for (int attempt = 0; attempt < 3; ++attempt) {
             Click(from);
             if (!WaitFor(
@@ -60,7 +67,7 @@ struct WindowPlayer {
                 continue;
             }
             Click(to);
-            if (WaitFor([&] { return game().GameStatus != before; }, 2000)) {
+            if (WaitFor([&] { return Plies() > before; }, 3000)) {
                 return true;
             }
         }
