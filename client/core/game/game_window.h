@@ -121,8 +121,25 @@ struct GameWindowState {
     // 16 to 31 the right strip (from the top down, the inner place first).
     std::array<TakenState, 32> taken{};
     PromotionState promotion;
-    // The game's chat, a line per message.
+    // The game's chat, a line per message; shown with the newest line in view.
     std::string chatText;
+    // The user's open games: "*" when it is his move, the identifier, then
+    // " - vs. " and the opponent or " - Local Game"; the shown game selected.
+    std::vector<std::string> currentGames{""};
+    int currentGameIndex = -1;
+    // The two folding panels: the move log strip at the right, the chat strip
+    // at the bottom. The outer size follows them (twips).
+    bool showLog = true;
+    bool showChat = true;
+    std::string hideLogCaption = "Hide Move &Log";
+    std::string hideChatCaption = "Hide &Chat";
+    int widthTwips = 13545;
+    int heightTwips = 9060;
+    // The highlight boxes work with the log shown, the chat controls with the
+    // chat shown, the notification boxes and the credit button with both.
+    bool highlightBoxesEnabled = true;
+    bool chatEnabled = true;
+    bool notifyEnabled = true;
     bool operator==(const GameWindowState&) const = default;
 };
 
