@@ -216,6 +216,15 @@ class GameWindow {
     void SetEmailMe(bool on);
     void SetTextMe(bool on);
     void BuyTexts();
+    // The game chooser: the user picked item `index`; "Next Game".
+    void DropDownClick(int index);
+    void NextGame();
+    // The folding buttons.
+    void HideLogClick();
+    void HideChatClick();
+    // Sends a chat line: the whole text, line breaks removed. True when it
+    // went out, so that the box may be emptied; false keeps the text.
+    bool SendChat(const std::string& text);
     // Asks first; only Yes resigns.
     void ResignClick();
     // Asks as the button's caption says, then offers, accepts or withdraws.
