@@ -5,6 +5,7 @@
 
 #include "client/core/lobby/game_lists.h"
 #include "client/core/protocol/commands.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/text.h"
 
 namespace qc::game {
@@ -72,8 +73,86 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
+std::string TimeLeftText(std::int64_t from, std::int64_t to) {
+    if (from == to) {
+        return "0:00:00";
+    }
+    if (from > to) {
+        return "";
+    }
+    const std::int64_t s = to - from;
+    const std::int64_t h = s / 3600;
+    const std::int64_t m = (s - 3600 * h) / 60;
+    const std::int64_t r = s - 3600 * h - 60 * m;
+    std::string out;
+    if (h > 0) {
+        out += std::to_string(h) + " hours ";
+    }
+    if (m > 0) {
+        out += std::to_string(m) + " mins ";
+    }
+    if (r > 0) {
+        out += std::to_string(r) + " secs";
+    }
+    return std::string(text::Trim(out));
+}
+
 GameWindow::GameWindow(GameWindowContext context) : ctx_(std::move(context)) {
     state_.caption = std::string(text::kProgramName) + " - Game";
+    timeLeftTimer_ = ctx_.timers.CreateTimer(100, [this] { TimeLeftTick(); });
+}
+
+void GameWindow::ApplyLayout() {
+    GameWindowState& s = state_;
+    s.showLog = ctx_.prefs.ShowLog;
+    s.showChat = ctx_.prefs.ShowChat;
+    s.widthTwips = s.showLog ? 13545 : 10125;
+    s.heightTwips = s.showChat ? 9060 : 7215;
+    s.hideLogCaption = s.showLog ? "Hide Move &Log" : "Show Move &Log";
+    s.hideChatCaption = s.showChat ? "Hide &Chat" : "Show &Chat";
+    s.highlightBoxesEnabled = s.showLog;
+    s.chatEnabled = s.showChat;
+    s.notifyEnabled = s.showLog && s.showChat;
+}
+
+void GameWindow::TimeLeftTick() {
+    if (!loaded_) {
+        timeLeftTimer_->SetEnabled(false);
+        return;
+    }
+    const CurrentGame& g = ctx_.game;
+    if (g.GameID.empty() || g.GameStatus.empty() || g.GameStatus[0] == 'e') {
+        return;  // an ended game keeps its outcome
+    }
+    // Seconds in 64 bits: a far or a zero date must not wrap.
+    const std::int64_t serverNow =
+        protocol::CivilSeconds(ctx_.clock.LocalNow()) - ctx_.counters.TimeDiff;
+    const std::int64_t deadline = protocol::CivilSeconds(g.MoveBy);
+    const std::int64_t left = deadline - serverNow;
+    std::string text;
+    if (left > 0 && left < 86400) {
+        text = TimeLeftText(serverNow, deadline);
+    } else if (left >= 86400) {
+        const std::int64_t days = left / 86400;
+        text = days == 1 ? "1 day" : std::to_string(days) + " days";
+    } else {
+        // Passed: the server may have ended the game on time. Ask once for
+        // this game and deadline, and only while logged in: asking at every
+        // tick would resend the login and reopen refused-password boxes.
+        text = state_.timeLeftText;
+        timeLeftTimer_->SetInterval(3000);
+        const std::string key = g.GameID + '\n' + protocol::FormatServerTimestamp(g.MoveBy);
+        if (key != deadlineConnectedFor_ && ctx_.loggedIn && ctx_.loggedIn()) {
+            deadlineConnectedFor_ = key;
+            if (ctx_.connect) {
+                ctx_.connect();
+            }
+        }
+    }
+    if (text != state_.timeLeftText) {
+        state_.timeLeftText = text;
+        Render();
+    }
 }
 
 GameWindow::~GameWindow() = default;
@@ -101,6 +180,9 @@ void GameWindow::Show() {
     if (view_ != nullptr) {
         view_->Open(ctx_.prefs.GameWinX, ctx_.prefs.GameWinY);
     }
+    timeLeftTimer_->SetInterval(100);
+    timeLeftTimer_->SetEnabled(true);
+    TimeLeftTick();
 }
 
 void GameWindow::Unload() {
@@ -108,6 +190,7 @@ void GameWindow::Unload() {
         return;
     }
     loaded_ = false;
+    timeLeftTimer_->SetEnabled(false);
     // A chooser left open would send its move into whatever game is shown
     // when the window comes back.
     state_.promotion.open = false;
@@ -134,7 +217,8 @@ void GameWindow::Update() {
 }
 
 void GameWindow::UpdateChat() {
-    if (!loaded_) {
+    // Kept while the panel is folded; shown when the chat next arrives.
+    if (!loaded_ || !ctx_.prefs.ShowChat) {
         return;
     }
     state_.chatText = ctx_.game.ChatText;
@@ -153,11 +237,24 @@ void GameWindow::GameChanged() {
 }
 
 void GameWindow::Compute() {
+    ApplyLayout();
+    // A refresh brings the countdown back to its pace after a deadline.
+    timeLeftTimer_->SetInterval(100);
     if (ctx_.game.GameID.empty()) {
         // Opened before any game arrived: an empty board under the design
         // caption, rather than a game between nobody and nobody.
+        const GameWindowState layout = state_;
         state_ = GameWindowState{};
         state_.caption = std::string(text::kProgramName) + " - Game";
+        state_.showLog = layout.showLog;
+        state_.showChat = layout.showChat;
+        state_.widthTwips = layout.widthTwips;
+        state_.heightTwips = layout.heightTwips;
+        state_.hideLogCaption = layout.hideLogCaption;
+        state_.hideChatCaption = layout.hideChatCaption;
+        state_.highlightBoxesEnabled = layout.highlightBoxesEnabled;
+        state_.chatEnabled = layout.chatEnabled;
+        state_.notifyEnabled = layout.notifyEnabled;
         for (int i = 0; i < 64; ++i) {
             CellState& c = state_.cells[static_cast<std::size_t>(i)];
             c.fill = c.border = (i / 8 + i % 8) % 2 == 0 ? kLightCell : kDarkCell;
@@ -354,6 +451,7 @@ void GameWindow::Compute() {
             ++count;
         }
         s.promotion.open = s.promotion.open && !g.PendingMove.empty();
+        FillCurrentGame();
         if (overflow) {
             // Ask once for a fresh copy; the server would resend the same log.
             const std::string key = g.GameID + '\n' + g.GameStatus + '\n' +
@@ -491,13 +589,29 @@ void GameWindow::BuyTexts() {
 }
 
 void GameWindow::ResignClick() {
+    // The box runs the event loop: the game shown may change meanwhile, and
+    // the answer is about the game the user was asked about.
+    const std::string id = ctx_.game.GameID;
+    if (id.empty()) {
+        return;
+    }
     if (ctx_.dialogs.MessageBox("Are you sure you want to resign?",
-                                platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
-        ctx_.commands.Send(protocol::cmd::Resign(ctx_.game.GameID));
+                                platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes &&
+        ctx_.game.GameID == id) {
+        ctx_.commands.Send(protocol::cmd::Resign(id));
     }
 }
 
 void GameWindow::OfferDrawClick() {
+    const CurrentGame& g = ctx_.game;
+    if (g.GameID.empty()) {
+        return;
+    }
+    // What the user is asked about is what is sent: the box runs the event
+    // loop, and a new game line may change the game or its offer meanwhile.
+    const std::string id = g.GameID;
+    const std::string command =
+        protocol::cmd::Draw({g.WhitePlayer, g.BlackPlayer, ctx_.login.QVID, g.DrawOffer}, g.GameID);
     const std::string caption = state_.offerDrawCaption;
     const char* question = nullptr;
     if (caption == "Offer &Draw") {
@@ -511,9 +625,131 @@ void GameWindow::OfferDrawClick() {
                                    platform::MessageAnswer::Yes) {
         return;
     }
+    if (g.GameID == id) {
+        ctx_.commands.Send(command);
+    }
+}
+
+void GameWindow::FillCurrentGame() {
     const CurrentGame& g = ctx_.game;
-    ctx_.commands.Send(protocol::cmd::Draw(
-        {g.WhitePlayer, g.BlackPlayer, ctx_.login.QVID, g.DrawOffer}, g.GameID));
+    std::vector<std::string> items;
+    const auto& open = ctx_.lists.OpenGamesData;
+    if (!open.empty() && !open[0].ID.empty()) {
+        for (const lobby::OpenGameRec& r : open) {
+            items.push_back((r.YourMove ? "*" : "") + r.ID +
+                            (lobby::IsSelf(r.Opponent, ctx_.login.QVID) ? " - Local Game"
+                                                                        : " - vs. " + r.Opponent));
+        }
+    }
+    if (items.empty()) {
+        items.push_back("");
+    }
+    int selected = -1;
+    for (std::size_t i = 0; i < items.size() && !g.GameID.empty(); ++i) {
+        if (text::StartsWith(items[i], g.GameID + " ") ||
+            text::StartsWith(items[i], "*" + g.GameID + " ")) {
+            selected = static_cast<int>(i);
+            break;
+        }
+    }
+    state_.currentGames = std::move(items);
+    state_.currentGameIndex = selected;
+    if (ctx_.game.ViewNextPending) {
+        ctx_.game.ViewNextPending = false;
+        state_.currentGameIndex = -1;
+        forceFetch_ = true;
+        NextGame();
+        forceFetch_ = false;
+    }
+}
+
+void GameWindow::NextGame() {
+    const auto& items = state_.currentGames;
+    const int k = static_cast<int>(items.size());
+    const int c = state_.currentGameIndex;
+    int pick = -1;
+    for (int i = c + 1; i < k && pick < 0; ++i) {
+        if (text::StartsWith(items[static_cast<std::size_t>(i)], "*")) {
+            pick = i;
+        }
+    }
+    for (int i = 0; i < c && pick < 0; ++i) {
+        if (text::StartsWith(items[static_cast<std::size_t>(i)], "*")) {
+            pick = i;
+        }
+    }
+    if (pick < 0) {
+        pick = c + 1 < k ? c + 1 : 0;
+    }
+    DropDownClick(pick);
+}
+
+void GameWindow::DropDownClick(int index) {
+    if (index < 0 || index >= static_cast<int>(state_.currentGames.size())) {
+        return;
+    }
+    state_.currentGameIndex = index;
+    const std::string item = state_.currentGames[static_cast<std::size_t>(index)];
+    Render();
+    if (item.empty()) {
+        return;
+    }
+    std::string id = item.substr(0, item.find(' '));
+    if (!id.empty() && id[0] == '*') {
+        id.erase(0, 1);
+    }
+    if ((id != ctx_.game.GameID || forceFetch_) && ctx_.viewGame) {
+        forceFetch_ = false;
+        ctx_.viewGame(id);
+    }
+}
+
+void GameWindow::ViewNext(bool requestList) {
+    ctx_.game.ViewNextPending = true;
+    Show();
+    if (requestList) {
+        ctx_.commands.Send(protocol::cmd::OpenGames());
+    }
+}
+
+void GameWindow::OpenGamesArrived() {
+    if (ctx_.game.ViewNextPending) {
+        FillCurrentGame();
+        Render();
+    }
+}
+
+void GameWindow::HideLogClick() {
+    ctx_.prefs.ShowLog = !ctx_.prefs.ShowLog;
+    ApplyLayout();
+    Render();
+}
+
+void GameWindow::HideChatClick() {
+    const bool wasOn = ctx_.prefs.ShowChat;
+    ctx_.prefs.ShowChat = !wasOn;
+    if (!wasOn && !ctx_.game.GameID.empty()) {
+        // Asked for again even when it came before: it may have grown.
+        ctx_.commands.Send(protocol::cmd::Chat(ctx_.game.GameID));
+    }
+    ApplyLayout();
+    Render();
+}
+
+bool GameWindow::SendChat(const std::string& line) {
+    const std::string& id = ctx_.game.GameID;
+    // A line that cannot go out stays in the box for another try.
+    if (id.empty() || !ctx_.loggedIn || !ctx_.loggedIn()) {
+        return false;
+    }
+    std::string text;
+    for (char c : line) {
+        if (c != '\r' && c != '\n') {
+            text += c;
+        }
+    }
+    ctx_.commands.Send(protocol::cmd::ChatSend(id, text));
+    return true;
 }
 
 }  // namespace qc::game
