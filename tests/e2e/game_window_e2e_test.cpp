@@ -176,5 +176,116 @@ TEST_F(GameWindowE2E, LocalGameCastlesAndPromotesThroughTheWindow) {
     EXPECT_EQ(me.view.state.moveLog.size(), 8u);
 }
 
+// Starts a game between two players: `white` requests, the other accepts.
+std::string StartGame(WindowPlayer& white, WindowPlayer& black) {
+    cmd::RequestForm form;
+    form.opponent = black.setup().login.QVID;
+    form.gameType = "Standard";
+    form.timeAmount = "3";
+    form.timeUnit = "days";
+    const std::string listed = black.setup().gameLists.ReqsForData[0].ID;
+    white.setup().Send(cmd::Request(form));
+    if (!WaitFor([&] { return black.setup().counters.Reqs >= 1; })) {
+        ADD_FAILURE() << "no request arrived";
+        return "";
+    }
+    // The list still names the last request until it comes again.
+    if (!WaitFor([&] {
+            black.setup().Send(cmd::GameList());
+            return WaitFor(
+                [&] {
+                    const std::string& now = black.setup().gameLists.ReqsForData[0].ID;
+                    return !now.empty() && now != listed;
+                },
+                500);
+        })) {
+        ADD_FAILURE() << "no request listed";
+        return "";
+    }
+    const std::string before = black.game().GameID;
+    black.setup().Send(cmd::Accept(black.setup().gameLists.ReqsForData[0].ID));
+    if (!WaitFor([&] { return !black.game().GameID.empty() && black.game().GameID != before; })) {
+        ADD_FAILURE() << "the accepted game did not arrive";
+        return "";
+    }
+    return black.game().GameID;
+}
+
+// Two players through their windows: draw offers both ways, chat, a
+// resignation, and Next Game across three games.
+TEST_F(GameWindowE2E, DrawChatResignAndNextGameBetweenTwoPlayers) {
+    using platform::MessageAnswer;
+    WindowPlayer alice(port_, "alice");
+    WindowPlayer bob(port_, "bob");
+    for (WindowPlayer* p : {&alice, &bob}) {
+        p->setup().prefs.ShowChat = true;
+        p->setup().Connect();
+        ASSERT_TRUE(WaitFor([&] { return p->setup().status().State() != 0; }));
+    }
+    const std::string id = StartGame(alice, bob);
+    ASSERT_FALSE(id.empty());
+    alice.setup().ViewGame(id);
+    ASSERT_TRUE(WaitFor([&] { return alice.game().GameID == id; }));
+    ASSERT_TRUE(WaitFor([&] { return alice.view.state.moveText == "Your move"; }));
+
+    // Offered, withdrawn, offered again and accepted.
+    alice.client.dialogs.answers = {MessageAnswer::Yes};
+    alice.window().OfferDrawClick();
+    ASSERT_TRUE(WaitFor([&] { return alice.view.state.offerDrawCaption == "Cancel &Offer"; }));
+    ASSERT_TRUE(WaitFor([&] { return bob.view.state.offerDrawCaption == "Accept &Draw"; }));
+    EXPECT_EQ(bob.view.state.drawOfferedText, "Opponent has offered a draw");
+    alice.window().OfferDrawClick();  // withdrawn at once, no box
+    ASSERT_TRUE(WaitFor([&] { return bob.view.state.offerDrawCaption == "Offer &Draw"; }));
+    alice.client.dialogs.answers = {MessageAnswer::Yes};
+    alice.window().OfferDrawClick();
+    ASSERT_TRUE(WaitFor([&] { return bob.view.state.offerDrawCaption == "Accept &Draw"; }));
+    bob.client.dialogs.answers = {MessageAnswer::Yes};
+    bob.window().OfferDrawClick();
+    ASSERT_TRUE(WaitFor([&] { return bob.view.state.timeLeftText == "Draw"; }));
+    ASSERT_TRUE(WaitFor([&] { return alice.view.state.timeLeftText == "Draw"; }));
+    EXPECT_EQ(bob.view.state.moveText, "Game has ended");
+
+    // A second game: a chat line each way, then a resignation.
+    const std::string second = StartGame(alice, bob);
+    ASSERT_FALSE(second.empty());
+    alice.setup().ViewGame(second);
+    ASSERT_TRUE(WaitFor([&] { return alice.game().GameID == second; }));
+    ASSERT_TRUE(alice.window().SendChat("good luck"));
+    ASSERT_TRUE(WaitFor([&] { return bob.game().GameID == second; }))
+        << bob.game().GameID << " vs " << second;
+    bob.setup().Send(cmd::Chat(second));
+    ASSERT_TRUE(WaitFor(
+        [&] { return bob.view.state.chatText.find("alice: good luck") != std::string::npos; }));
+    ASSERT_TRUE(bob.window().SendChat("thanks,\r\n you too"));
+    alice.setup().Send(cmd::Chat(second));
+    ASSERT_TRUE(WaitFor([&] {
+        return alice.view.state.chatText.find("bob: thanks, you too") != std::string::npos;
+    }));
+    bob.client.dialogs.answers = {MessageAnswer::No, MessageAnswer::Yes};
+    bob.window().ResignClick();  // No: nothing happens
+    bob.window().ResignClick();
+    ASSERT_TRUE(WaitFor([&] { return alice.view.state.timeLeftText == "You won"; }));
+    ASSERT_TRUE(WaitFor([&] { return bob.view.state.timeLeftText == "You lost"; }));
+
+    // Three open games; Next Game goes through the ones waiting for alice.
+    std::vector<std::string> games;
+    for (int i = 0; i < 3; ++i) {
+        games.push_back(StartGame(alice, bob));
+        ASSERT_FALSE(games.back().empty());
+    }
+    alice.setup().ViewGame(games[0]);
+    ASSERT_TRUE(WaitFor([&] {
+        return alice.game().GameID == games[0] && alice.view.state.currentGames.size() == 3;
+    }));
+    std::vector<std::string> visited = {alice.game().GameID};
+    for (int i = 0; i < 3; ++i) {
+        const std::string before = alice.game().GameID;
+        alice.window().NextGame();
+        ASSERT_TRUE(WaitFor([&] { return alice.game().GameID != before; })) << i;
+        visited.push_back(alice.game().GameID);
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{games[0], games[1], games[2], games[0]}));
+}
+
 }  // namespace
 }  // namespace qc::e2e

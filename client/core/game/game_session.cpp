@@ -1,6 +1,7 @@
 #include "client/core/game/game_session.h"
 
 #include "client/core/protocol/commands.h"
+#include "client/core/text.h"
 
 namespace qc::game {
 
@@ -35,7 +36,11 @@ void GameSession::Register(protocol::Dispatcher& dispatcher) {
 }
 
 void GameSession::HandleGame(const std::string& line) {
-    if (ReadGameLine(line, game_, clock_.LocalNow())) {
+    const bool changed = ReadGameLine(line, game_, clock_.LocalNow());
+    if (text::EqualsIgnoreCase(game_.GameID, requested_)) {
+        requested_.clear();
+    }
+    if (changed) {
         // Another game: its selection, orientation and move input start afresh.
         window_.GameChanged();
     }
@@ -61,6 +66,7 @@ void GameSession::ShowWindow() {
 
 void GameSession::ViewGame(const std::string& id) {
     ShowWindow();
+    requested_ = id;
     commands_.Send(protocol::cmd::Game(id));
 }
 
@@ -69,7 +75,7 @@ void GameSession::RefreshShown(bool gameListShown) {
         if (!gameListShown) {
             commands_.Send(protocol::cmd::OpenGames());
         }
-        commands_.Send(protocol::cmd::Game(game_.GameID));
+        commands_.Send(protocol::cmd::Game(requested_.empty() ? game_.GameID : requested_));
     }
 }
 

@@ -44,6 +44,9 @@ class GameSession {
     protocol::CommandSink& commands_;
     const platform::Clock& clock_;
     GameWindow& window_;
+    // The game asked for and not yet described by the server: a refresh in
+    // between asks for it, not for the game it replaces.
+    std::string requested_;
 };
 
 }  // namespace qc::game

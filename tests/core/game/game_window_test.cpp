@@ -645,6 +645,23 @@ TEST(GameWindowOpening, ViewGameOpensTheWindowAndAsksForTheGame) {
     EXPECT_EQ(f.gameWindowView.opens, 1) << "an open window is not opened again";
 }
 
+TEST(GameWindowOpening, ARefreshBeforeTheNewGameArrivesAsksForTheNewGame) {
+    Fixture f;
+    f.Game(Line{});
+    f.TakeSent();
+    // "accepted: " and a pushed update in one datagram: the update's refresh
+    // must not fetch the game being left, whose answer would come last.
+    f.socket.Receive("accepted: 4800\rupdate:0,1,5,0,09Dec26120000\r");
+    EXPECT_EQ(f.TakeSent(),
+              (std::vector<std::string>{"guest42 opengames\r", "guest42 game 4800\r",
+                                        "guest42 opengames\r", "guest42 game 4800\r"}));
+    Line l;
+    l.id = "4800";
+    f.Game(l);
+    f.socket.Receive("update:0,1,5,0,09Dec26120000\r");
+    EXPECT_EQ(f.TakeSent().back(), "guest42 game 4800\r");
+}
+
 TEST(GameWindowOpening, OnlyTheGameListsRowsAreReadAsIndexes) {
     FakeController f;
     f.setup->prefs.ShowChat = false;
