@@ -22,16 +22,18 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
                platform.dialogs, protocol::SessionTimers{*pingTimer_, *timeOut_, *connectTimer_},
                status_, dispatcher_, std::move(server), views_.settings),
       notices_(platform.dialogs, [this](const std::string& page) { web_.Site(page); }),
-      gameWindow_(game::GameWindowContext{game, prefs, login, counters, session_, platform.dialogs,
-                                          platform.dateTime,
-                                          [this](const std::string& page) { web_.Site(page); },
-                                          [this] { session_.ReconnectSoon(); }}),
+      gameWindow_(game::GameWindowContext{
+          game, prefs, login, counters, session_, platform.dialogs, platform.dateTime,
+          [this](const std::string& page) { web_.Site(page); },
+          [this] { session_.ReconnectSoon(); }, platform.clock, platform.timers,
+          [this] { Connect(); }, [this] { return session_.LoggedIn(); }, gameLists,
+          [this](const std::string& id) { ViewGame(id); }}),
       gameSession_(game, prefs, session_, platform.clock, gameWindow_),
       requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
       gameList_(lobby::GameListContext{
           gameLists, login, counters, status_, prefs, platform.clock, platform.dateTime,
           platform.timers, session_, requests_, web_, views_.lobby,
-          [this](const std::string& id) { ViewGame(id); }, [this] { Connect(); }}),
+          [this](const std::string& row) { ViewListRow(row); }, [this] { Connect(); }}),
       lobby_(gameLists, lobbyLists, platform.clock, session_, gameList_, views_.lobby,
              [this](const std::string& id) { ViewGame(id); }) {
     // The message table; no prefix shadows another, so the order is free.
@@ -40,6 +42,7 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
     lobby_.Register(dispatcher_);
     gameSession_.Register(dispatcher_);
     session_.onUpdated = [this] { RefreshShownWindows(); };
+    lobby_.openGamesEnded = [this] { gameWindow_.OpenGamesArrived(); };
     trayIcon_.MouseUp = [this](int button) { TrayMouseUp(button); };
     trayIcon_.MouseDblClick = [this](int button) { TrayMouseDblClick(button); };
 }
@@ -119,14 +122,25 @@ std::optional<std::size_t> ElementNumber(const std::string& id, char list) {
 
 }  // namespace
 
-void Setup::ViewGame(const std::string& requested) {
-    std::string id = requested;
-    if (const auto n = ElementNumber(id, 'o'); n && *n < gameLists.OpenGamesData.size()) {
+void Setup::ViewListRow(const std::string& row) {
+    // Only the game list names games by row; an identifier that came from
+    // the server or the chooser is never read as one.
+    std::string id;
+    if (const auto n = ElementNumber(row, 'o'); n && *n < gameLists.OpenGamesData.size()) {
         id = gameLists.OpenGamesData[*n].ID;
+    } else if (const auto c = ElementNumber(row, 'c'); c && *c < gameLists.ClosedGamesData.size()) {
+        id = gameLists.ClosedGamesData[*c].ID;
     }
-    if (const auto n = ElementNumber(id, 'c'); n && *n < gameLists.ClosedGamesData.size()) {
-        id = gameLists.ClosedGamesData[*n].ID;
+    if (!id.empty()) {
+        ViewGame(id);
     }
+}
+
+void Setup::ViewNext(bool inDoubleClick) {
+    gameWindow_.ViewNext(!inDoubleClick);
+}
+
+void Setup::ViewGame(const std::string& id) {
     gameSession_.ShowWindow();
     if (!gameList_.IsShown()) {
         Send(protocol::cmd::OpenGames());

@@ -106,9 +106,14 @@ class Setup {
         status_.SetState(setTo, tooltip);
     }
 
-    // Opens a game by its identifier, or by "o" or "c" and the element
-    // number of the open or closed games list.
+    // Opens a game by its identifier.
     void ViewGame(const std::string& id);
+    // The game list's rows: "o" or "c" and the element number of the open or
+    // closed games list; a row past the end opens nothing.
+    void ViewListRow(const std::string& row);
+    // Opens the window on the next game that waits for the user's move;
+    // a tray double click has asked for the open games already.
+    void ViewNext(bool inDoubleClick = false);
 
     // Tray and floating-indicator clicks.
     void TrayMouseUp(int button);

@@ -5,6 +5,7 @@
 
 #include "client/core/lobby/game_lists.h"
 #include "client/core/protocol/commands.h"
+#include "client/core/protocol/server_time.h"
 #include "client/core/text.h"
 
 namespace qc::game {
@@ -72,8 +73,86 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
+std::string TimeLeftText(std::int64_t from, std::int64_t to) {
+    if (from == to) {
+        return "0:00:00";
+    }
+    if (from > to) {
+        return "";
+    }
+    const std::int64_t s = to - from;
+    const std::int64_t h = s / 3600;
+    const std::int64_t m = (s - 3600 * h) / 60;
+    const std::int64_t r = s - 3600 * h - 60 * m;
+    std::string out;
+    if (h > 0) {
+        out += std::to_string(h) + " hours ";
+    }
+    if (m > 0) {
+        out += std::to_string(m) + " mins ";
+    }
+    if (r > 0) {
+        out += std::to_string(r) + " secs";
+    }
+    return std::string(text::Trim(out));
+}
+
 GameWindow::GameWindow(GameWindowContext context) : ctx_(std::move(context)) {
     state_.caption = std::string(text::kProgramName) + " - Game";
+    timeLeftTimer_ = ctx_.timers.CreateTimer(100, [this] { TimeLeftTick(); });
+}
+
+void GameWindow::ApplyLayout() {
+    GameWindowState& s = state_;
+    s.showLog = ctx_.prefs.ShowLog;
+    s.showChat = ctx_.prefs.ShowChat;
+    s.widthTwips = s.showLog ? 13545 : 10125;
+    s.heightTwips = s.showChat ? 9060 : 7215;
+    s.hideLogCaption = s.showLog ? "Hide Move &Log" : "Show Move &Log";
+    s.hideChatCaption = s.showChat ? "Hide &Chat" : "Show &Chat";
+    s.highlightBoxesEnabled = s.showLog;
+    s.chatEnabled = s.showChat;
+    s.notifyEnabled = s.showLog && s.showChat;
+}
+
+void GameWindow::TimeLeftTick() {
+    if (!loaded_) {
+        timeLeftTimer_->SetEnabled(false);
+        return;
+    }
+    const CurrentGame& g = ctx_.game;
+    if (g.GameID.empty() || g.GameStatus.empty() || g.GameStatus[0] == 'e') {
+        return;  // an ended game keeps its outcome
+    }
+    // Seconds in 64 bits: a far or a zero date must not wrap.
+    const std::int64_t serverNow =
+        protocol::CivilSeconds(ctx_.clock.LocalNow()) - ctx_.counters.TimeDiff;
+    const std::int64_t deadline = protocol::CivilSeconds(g.MoveBy);
+    const std::int64_t left = deadline - serverNow;
+    std::string text;
+    if (left > 0 && left < 86400) {
+        text = TimeLeftText(serverNow, deadline);
+    } else if (left >= 86400) {
+        const std::int64_t days = left / 86400;
+        text = days == 1 ? "1 day" : std::to_string(days) + " days";
+    } else {
+        // Passed: the server may have ended the game on time. Ask once for
+        // this game and deadline, and only while logged in: asking at every
+        // tick would resend the login and reopen refused-password boxes.
+        text = state_.timeLeftText;
+        timeLeftTimer_->SetInterval(3000);
+        const std::string key = g.GameID + '\n' + protocol::FormatServerTimestamp(g.MoveBy);
+        if (key != deadlineConnectedFor_ && ctx_.loggedIn && ctx_.loggedIn()) {
+            deadlineConnectedFor_ = key;
+            if (ctx_.connect) {
+                ctx_.connect();
+            }
+        }
+    }
+    if (text != state_.timeLeftText) {
+        state_.timeLeftText = text;
+        Render();
+    }
 }
 
 GameWindow::~GameWindow() = default;
@@ -101,6 +180,9 @@ void GameWindow::Show() {
     if (view_ != nullptr) {
         view_->Open(ctx_.prefs.GameWinX, ctx_.prefs.GameWinY);
     }
+    timeLeftTimer_->SetInterval(100);
+    timeLeftTimer_->SetEnabled(true);
+    TimeLeftTick();
 }
 
 void GameWindow::Unload() {
@@ -108,6 +190,7 @@ void GameWindow::Unload() {
         return;
     }
     loaded_ = false;
+    timeLeftTimer_->SetEnabled(false);
     // A chooser left open would send its move into whatever game is shown
     // when the window comes back.
     state_.promotion.open = false;
@@ -134,7 +217,8 @@ void GameWindow::Update() {
 }
 
 void GameWindow::UpdateChat() {
-    if (!loaded_) {
+    // Kept while the panel is folded; shown when the chat next arrives.
+    if (!loaded_ || !ctx_.prefs.ShowChat) {
         return;
     }
     state_.chatText = ctx_.game.ChatText;
@@ -153,11 +237,24 @@ void GameWindow::GameChanged() {
 }
 
 void GameWindow::Compute() {
+    ApplyLayout();
+    // A refresh brings the countdown back to its pace after a deadline.
+    timeLeftTimer_->SetInterval(100);
     if (ctx_.game.GameID.empty()) {
         // Opened before any game arrived: an empty board under the design
         // caption, rather than a game between nobody and nobody.
+        const GameWindowState layout = state_;
         state_ = GameWindowState{};
         state_.caption = std::string(text::kProgramName) + " - Game";
+        state_.showLog = layout.showLog;
+        state_.showChat = layout.showChat;
+        state_.widthTwips = layout.widthTwips;
+        state_.heightTwips = layout.heightTwips;
+        state_.hideLogCaption = layout.hideLogCaption;
+        state_.hideChatCaption = layout.hideChatCaption;
+        state_.highlightBoxesEnabled = layout.highlightBoxesEnabled;
+        state_.chatEnabled = layout.chatEnabled;
+        state_.notifyEnabled = layout.notifyEnabled;
         for (int i = 0; i < 64; ++i) {
             CellState& c = state_.cells[static_cast<std::size_t>(i)];
             c.fill = c.border = (i / 8 + i % 8) % 2 == 0 ? kLightCell : kDarkCell;
@@ -354,6 +451,7 @@ void GameWindow::Compute() {
             ++count;
         }
         s.promotion.open = s.promotion.open && !g.PendingMove.empty();
+        FillCurrentGame();
         if (overflow) {
             // Ask once for a fresh copy; the server would resend the same log.
             const std::string key = g.GameID + '\n' + g.GameStatus + '\n' +
@@ -371,149 +469,6 @@ void GameWindow::Compute() {
             ctx_.reconnectSoon();
         }
     }
-}
-
-void GameWindow::SelectSquare(int cell) {
-    CurrentGame& g = ctx_.game;
-    if (cell < 0 || cell > 63 || g.GameStatus.empty()) {
-        return;
-    }
-    char mover = 0;
-    if (IsLocalGame(g)) {
-        if (g.GameStatus[0] == 'e') {
-            return;
-        }
-        mover = g.GameStatus[0];
-    } else {
-        const std::string mine = MyColour(g, ctx_.login.QVID);
-        if (g.GameStatus != mine) {
-            return;
-        }
-        mover = mine[0];
-    }
-    if (state_.promotion.open) {
-        return;  // the chooser is modal to the board
-    }
-    const std::string sq = IndexToSquare(cell, g.Orientation);
-    if (Contains(g.Board, sq + mover)) {
-        g.Selected = sq;
-        g.CanMove.clear();
-        ctx_.commands.Send(protocol::cmd::Selected(g.GameID, sq));
-        return;
-    }
-    if (!Contains(g.CanMove, sq)) {
-        return;
-    }
-    // A move needs the square it starts from.
-    if (g.Selected.empty()) {
-        return;
-    }
-    if (Contains(g.CanMove, sq + "p")) {
-        g.PendingMove = g.Selected + sq;
-        state_.promotion.open = true;
-        const std::string side(1, mover);
-        state_.promotion.pieces = {PieceImageIndex(side + "q"), PieceImageIndex(side + "r"),
-                                   PieceImageIndex(side + "b"), PieceImageIndex(side + "n")};
-        Render();
-        return;
-    }
-    ctx_.commands.Send(protocol::cmd::Move(g.GameID, g.Selected, sq));
-    g.Selected.clear();
-    g.CanMove.clear();
-}
-
-void GameWindow::PromoteAndMove(char piece) {
-    CurrentGame& g = ctx_.game;
-    if (!state_.promotion.open) {
-        return;
-    }
-    state_.promotion.open = false;
-    Render();
-    if (piece != 'r' && piece != 'b' && piece != 'n') {
-        piece = 'q';
-    }
-    if (g.PendingMove.size() == 4) {
-        ctx_.commands.Send(protocol::cmd::Promote(g.GameID, g.PendingMove, piece));
-    }
-    g.PendingMove.clear();
-    g.Selected.clear();
-    g.CanMove.clear();
-}
-
-void GameWindow::CancelPromotion() {
-    if (!state_.promotion.open) {
-        return;
-    }
-    state_.promotion.open = false;
-    Render();
-}
-
-void GameWindow::Castle(char side) {
-    CurrentGame& g = ctx_.game;
-    if (g.GameID.empty()) {
-        return;
-    }
-    ctx_.commands.Send(protocol::cmd::Castle(g.GameID, g.Selected, side == 'h' ? 'h' : 'a'));
-    g.Selected.clear();
-    g.CanMove.clear();
-}
-
-void GameWindow::FlipBoard() {
-    CurrentGame& g = ctx_.game;
-    g.Orientation = g.Orientation == "w" ? "b" : "w";
-    Update();
-}
-
-void GameWindow::SetShowLast(int which, bool on) {
-    (which == 2 ? ctx_.prefs.ShowLast2 : ctx_.prefs.ShowLast1) = on;
-    ctx_.commands.Send(protocol::cmd::ShowLast(which == 2 ? 2 : 1, on));
-    Update();
-}
-
-void GameWindow::SetShowPoss(bool on) {
-    ctx_.prefs.ShowPoss = on;
-    ctx_.commands.Send(protocol::cmd::ShowPoss(on));
-    Update();
-}
-
-void GameWindow::SetEmailMe(bool on) {
-    ctx_.commands.Send(protocol::cmd::EmailMe(ctx_.game.GameID, on));
-}
-
-void GameWindow::SetTextMe(bool on) {
-    ctx_.commands.Send(protocol::cmd::TextMe(ctx_.game.GameID, on));
-}
-
-void GameWindow::BuyTexts() {
-    if (ctx_.site) {
-        ctx_.site("buytexts.html");
-    }
-}
-
-void GameWindow::ResignClick() {
-    if (ctx_.dialogs.MessageBox("Are you sure you want to resign?",
-                                platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
-        ctx_.commands.Send(protocol::cmd::Resign(ctx_.game.GameID));
-    }
-}
-
-void GameWindow::OfferDrawClick() {
-    const std::string caption = state_.offerDrawCaption;
-    const char* question = nullptr;
-    if (caption == "Offer &Draw") {
-        question = "Are you sure you want to offer a draw?";
-    } else if (caption == "Accept &Draw") {
-        question = "Are you sure you want to accept the draw offer?";
-    } else if (caption == "&Draw") {
-        question = "Are you sure you want to call it a draw?";
-    }
-    if (question != nullptr && ctx_.dialogs.MessageBox(question, platform::MessageButtons::YesNo) !=
-                                   platform::MessageAnswer::Yes) {
-        return;
-    }
-    const CurrentGame& g = ctx_.game;
-    ctx_.commands.Send(protocol::cmd::Draw(
-        {g.WhitePlayer, g.BlackPlayer, ctx_.login.QVID, g.DrawOffer}, g.GameID));
 }
 
 }  // namespace qc::game

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "client/core/game/current_game.h"
+#include "client/core/lobby/game_lists.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/settings/settings.h"
+#include "client/platform/clock.h"
 #include "client/platform/dialogs.h"
 #include "client/platform/locale.h"
 #include "client/platform/timer.h"
@@ -170,7 +172,21 @@ struct GameWindowContext {
     std::function<void(const std::string& page)> site;
     // Rebuilds the connection soon, so that the server sends the game anew.
     std::function<void()> reconnectSoon;
+    // The remaining time counts down on these.
+    const platform::Clock& clock;
+    platform::TimerFactory& timers;
+    // Refreshes the login (once a deadline has passed), and tells whether
+    // the user is logged in.
+    std::function<void()> connect;
+    std::function<bool()> loggedIn;
+    // The user's open games, for the game chooser, and how a game is opened.
+    const lobby::GameLists& lists;
+    std::function<void(const std::string& id)> viewGame;
 };
+
+// The remaining time between two moments: "1 hours 2 mins 5 secs" (the
+// plural words for 1 too), "0:00:00" when equal, "" when `from` is later.
+std::string TimeLeftText(std::int64_t fromSeconds, std::int64_t toSeconds);
 
 // The game window: everything it shows, computed from the current game, the
 // move input and the actions on the game. The widget draws the state it is
@@ -219,6 +235,13 @@ class GameWindow {
     // The game chooser: the user picked item `index`; "Next Game".
     void DropDownClick(int index);
     void NextGame();
+    // Rebuilds the game chooser from the open games; after ViewNext it also
+    // picks the next game that waits for the user.
+    void FillCurrentGame();
+    // ViewNext: the next open-games list picks the game to show.
+    void ViewNext(bool requestList);
+    // The open-games list arrived.
+    void OpenGamesArrived();
     // The folding buttons.
     void HideLogClick();
     void HideChatClick();
@@ -235,6 +258,8 @@ class GameWindow {
   private:
     void Compute();
     void Render();
+    void ApplyLayout();
+    void TimeLeftTick();
 
     GameWindowContext ctx_;
     GameWindowView* view_ = nullptr;
@@ -243,6 +268,12 @@ class GameWindow {
     // The game state the last failed refresh was seen for: a reconnection
     // is asked for once per distinct state, not at every refresh.
     std::string failedFor_;
+    std::unique_ptr<platform::Timer> timeLeftTimer_;
+    // The game and deadline a passed deadline last refreshed the login for.
+    std::string deadlineConnectedFor_;
+    // ViewNext fetches the chosen game even when it is the one shown,
+    // without blanking the identifier the window still shows.
+    bool forceFetch_ = false;
 };
 
 }  // namespace qc::game

@@ -41,7 +41,11 @@ std::function<void()> Lobby::Refresh(ListWindowView* LobbyViews::*view) {
 
 void Lobby::Register(protocol::Dispatcher& d) {
     // The game list is refreshed once, after the last of its four lists.
-    AddTimedList(d, "opengames:", RcvMode::OpenGames, lists_.OpenGamesData, ParseOpenGame, {});
+    AddTimedList(d, "opengames:", RcvMode::OpenGames, lists_.OpenGamesData, ParseOpenGame, [this] {
+        if (openGamesEnded) {
+            openGamesEnded();
+        }
+    });
     AddTimedList(d, "closedgames:", RcvMode::ClosedGames, lists_.ClosedGamesData, ParseClosedGame,
                  {});
     AddRecordList(d, "requestsfor:", RcvMode::RequestsFor, lists_.ReqsForData, ParseRequest, {});

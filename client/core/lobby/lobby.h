@@ -43,6 +43,9 @@ class Lobby {
     // hidden one is unloaded. Returns whether it is shown.
     bool RefreshShown();
 
+    // Runs when an open-games list has arrived.
+    std::function<void()> openGamesEnded;
+
   private:
     template <typename Rec>
     void AddRecordList(protocol::Dispatcher& d, const char* header, protocol::RcvMode mode,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "client/core/game/game_window.h"
+#include "client/core/protocol/server_time.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc::game {
@@ -631,7 +632,7 @@ TEST(GameWindowOpening, ViewGameOpensTheWindowAndAsksForTheGame) {
     f.LoginAsGuest();
     f.socket.Receive("opengames:\r11,bob,,1,05Dec26153012\r12,carl,,0,05Dec26153012\r.\r");
     f.TakeSent();
-    f.setup->ViewGame("o1");
+    f.setup->ViewListRow("o1");
     EXPECT_TRUE(f.setup->gameWindow().IsShown());
     EXPECT_EQ(f.gameWindowView.opens, 1);
     EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 opengames\r", "guest42 game 12\r"}));
@@ -642,6 +643,216 @@ TEST(GameWindowOpening, ViewGameOpensTheWindowAndAsksForTheGame) {
     EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 opengames\r", "guest42 game 12\r"}));
     f.setup->ViewGame("12");
     EXPECT_EQ(f.gameWindowView.opens, 1) << "an open window is not opened again";
+}
+
+TEST(GameWindowOpening, OnlyTheGameListsRowsAreReadAsIndexes) {
+    FakeController f;
+    f.setup->prefs.ShowChat = false;
+    f.LoginAsGuest();
+    f.setup->gameList().Show();
+    f.socket.Receive(
+        "opengames:\r11,bob,,1,05Dec26153012\r.\rclosedgames:\r21,carl,,04Dec26120000,w\r.\r");
+    f.TakeSent();
+    f.setup->ViewListRow("c0");
+    f.setup->ViewListRow("o9");  // past the end: nothing
+    f.setup->ViewListRow("x1");
+    // An identifier from the server that looks like a row is an identifier.
+    f.socket.Receive("accepted: c0\r");
+    EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 game 21\r", "guest42 game c0\r"}));
+}
+
+TEST(TimeLeft, TextTable) {
+    struct Row {
+        std::int64_t seconds;
+        std::string text;
+    };
+    const std::vector<Row> rows = {{3725, "1 hours 2 mins 5 secs"},
+                                   {7200, "2 hours"},
+                                   {61, "1 mins 1 secs"},
+                                   {120, "2 mins"},
+                                   {86399, "23 hours 59 mins 59 secs"},
+                                   {0, "0:00:00"},
+                                   {-5, ""}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(TimeLeftText(1000, 1000 + r.seconds), r.text) << r.seconds;
+    }
+}
+
+TEST(TimeLeft, CountsDownAndRefreshesTheLoginOnceAfterTheDeadline) {
+    struct Row {
+        std::int64_t left;
+        std::string text;
+    };
+    // The deadline is 08Dec26 00:00:00 server time; the clock is set before it.
+    const std::vector<Row> rows = {{86399, "23 hours 59 mins 59 secs"},
+                                   {86400, "1 day"},
+                                   {172799, "1 day"},
+                                   {172800, "2 days"},
+                                   {120, "2 mins"}};
+    for (const Row& r : rows) {
+        Fixture f;
+        f.Game(Line{});
+        f.setup->counters.TimeDiff = 0;
+        const std::int64_t deadline = protocol::CivilSeconds({2026, 12, 8, 0, 0, 0});
+        f.timers.SetLocalTime(protocol::CivilFromSeconds(deadline - r.left));
+        f.timers.Advance(100);
+        EXPECT_EQ(f.State().timeLeftText, r.text) << r.left;
+    }
+
+    Fixture f;
+    f.Game(Line{});
+    f.timers.SetLocalTime({2026, 12, 7, 23, 59, 59});
+    f.timers.Advance(100);
+    f.TakeSent();
+    f.timers.SetLocalTime({2026, 12, 8, 0, 0, 1});
+    f.timers.Advance(100);
+    EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 update\r"}) << "once, at once";
+    f.timers.Advance(60'000);
+    for (const std::string& line : f.TakeSent()) {
+        EXPECT_EQ(line.find("update"), std::string::npos) << "not again for the same deadline";
+    }
+    // Refused at the next login: no more logins, no more boxes.
+    f.socket.Receive("!p\r");
+    const std::size_t boxes = f.dialogs.boxes.size();
+    f.Game(Line{}, "e1wke8bk");  // a refresh for the same game and deadline
+    f.timers.Advance(30'000);
+    EXPECT_EQ(f.dialogs.boxes.size(), boxes);
+}
+
+TEST(GameLayout, SizesCaptionsAndEnabledControls) {
+    struct Row {
+        bool log, chat;
+        int width, height;
+        std::string logCaption, chatCaption;
+        bool highlights, chatControls, notify;
+    };
+    const std::vector<Row> rows = {
+        {true, true, 13545, 9060, "Hide Move &Log", "Hide &Chat", true, true, true},
+        {false, true, 10125, 9060, "Show Move &Log", "Hide &Chat", false, true, false},
+        {true, false, 13545, 7215, "Hide Move &Log", "Show &Chat", true, false, false},
+        {false, false, 10125, 7215, "Show Move &Log", "Show &Chat", false, false, false},
+    };
+    for (const Row& r : rows) {
+        Fixture f;
+        f.setup->prefs.ShowLog = r.log;
+        f.setup->prefs.ShowChat = r.chat;
+        f.Game(Line{});
+        const GameWindowState& s = f.State();
+        SCOPED_TRACE(r.logCaption + " / " + r.chatCaption);
+        EXPECT_EQ(s.widthTwips, r.width);
+        EXPECT_EQ(s.heightTwips, r.height);
+        EXPECT_EQ(s.hideLogCaption, r.logCaption);
+        EXPECT_EQ(s.hideChatCaption, r.chatCaption);
+        EXPECT_EQ(s.highlightBoxesEnabled, r.highlights);
+        EXPECT_EQ(s.chatEnabled, r.chatControls);
+        EXPECT_EQ(s.notifyEnabled, r.notify);
+    }
+    Fixture f;
+    f.Game(Line{});
+    f.TakeSent();
+    ASSERT_FALSE(f.setup->prefs.ShowChat);
+    f.setup->gameWindow().HideChatClick();
+    EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 chat 4711\r"})
+        << "showing the chat asks for it again";
+    f.setup->gameWindow().HideChatClick();
+    EXPECT_TRUE(f.TakeSent().empty());
+    f.setup->gameWindow().HideLogClick();
+    EXPECT_FALSE(f.setup->prefs.ShowLog);
+    EXPECT_EQ(f.State().widthTwips, 10125);
+}
+
+TEST(GameChat, ShownWhenThePanelIsAndSentWhole) {
+    Fixture f;
+    f.setup->prefs.ShowChat = true;
+    f.Game(Line{});
+    f.socket.Receive("chat:\ranna: hi\r.\r");
+    EXPECT_EQ(f.State().chatText, "anna: hi\r\n");
+    f.setup->gameWindow().HideChatClick();
+    f.socket.Receive("chat:\ranna: hi\rbob: yo\r.\r");
+    EXPECT_EQ(f.State().chatText, "anna: hi\r\n") << "folded: kept, not shown";
+    f.TakeSent();
+    EXPECT_TRUE(f.setup->gameWindow().SendChat("good\r\n game, 1-0\r\n"));
+    EXPECT_TRUE(f.setup->gameWindow().SendChat(""));
+    EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 chatsend 4711,good game, 1-0\r",
+                                                      "guest42 chatsend 4711,\r"}));
+    f.setup->Disconnect("x");
+    EXPECT_FALSE(f.setup->gameWindow().SendChat("lost?")) << "not sent: the box keeps it";
+}
+
+TEST(GameActions, TheAnswerIsAboutTheGameTheBoxAskedAbout) {
+    using platform::MessageAnswer;
+    Fixture f;
+    f.Game(Line{});
+    f.TakeSent();
+    // Another game arrives while the resign box is open.
+    f.dialogs.answers = {MessageAnswer::Yes};
+    f.dialogs.whileOpen = [&] {
+        f.Game([] {
+            Line l;
+            l.id = "4800";
+            return l;
+        }());
+    };
+    f.setup->gameWindow().ResignClick();
+    EXPECT_TRUE(f.TakeSent().empty()) << "the game asked about is gone";
+
+    // The opponent offers a draw while the user's own offer box is open: the
+    // offer the user agreed to make is sent, not an acceptance.
+    Line l;
+    l.id = "4800";
+    f.Game(l);
+    f.TakeSent();
+    f.dialogs.answers = {MessageAnswer::Yes};
+    f.dialogs.whileOpen = [&] {
+        Line offered = l;
+        offered.drawOffer = "w";
+        f.Game(offered);
+    };
+    f.setup->gameWindow().OfferDrawClick();
+    EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 offerdraw 4800\r"});
+}
+
+TEST(GameNavigation, ChooserNextGameAndViewNext) {
+    Fixture f;
+    f.socket.Receive(
+        "opengames:\r10,bob,,0,05Dec26153012\r11,carl,,1,05Dec26153012\r"
+        "12,guest42,,0,05Dec26153012\r13,dora,,0,05Dec26153012\r14,erik,,1,05Dec26153012\r.\r");
+    Line l;
+    l.id = "12";
+    f.Game(l);
+    EXPECT_EQ(f.State().currentGames,
+              (std::vector<std::string>{"10 - vs. bob", "*11 - vs. carl", "12 - Local Game",
+                                        "13 - vs. dora", "*14 - vs. erik"}));
+    EXPECT_EQ(f.State().currentGameIndex, 2);
+    f.TakeSent();
+    f.setup->gameWindow().NextGame();
+    EXPECT_EQ(f.State().currentGameIndex, 4);
+    EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 opengames\r", "guest42 game 14\r"}));
+    f.setup->gameWindow().NextGame();
+    EXPECT_EQ(f.State().currentGameIndex, 1);
+    EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 opengames\r", "guest42 game 11\r"}));
+    // Picking the game shown fetches nothing.
+    f.setup->gameWindow().DropDownClick(2);
+    EXPECT_TRUE(f.TakeSent().empty());
+
+    // ViewNext: the next list picks the waiting game, even the one shown.
+    Line shown;
+    shown.id = "11";
+    f.Game(shown);
+    f.TakeSent();
+    f.setup->ViewNext();
+    EXPECT_EQ(f.TakeSent(), std::vector<std::string>{"guest42 opengames\r"});
+    f.socket.Receive("opengames:\r11,carl,,1,05Dec26153012\r.\r");
+    EXPECT_EQ(f.TakeSent(), (std::vector<std::string>{"guest42 opengames\r", "guest42 game 11\r"}));
+    EXPECT_EQ(f.setup->game.GameID, "11") << "never blanked";
+
+    // With no open games nothing is fetched and the identifier stays.
+    f.setup->ViewNext(true);
+    EXPECT_TRUE(f.TakeSent().empty()) << "the double click asked for the list itself";
+    f.socket.Receive("opengames:\r.\r");
+    EXPECT_TRUE(f.TakeSent().empty());
+    EXPECT_EQ(f.setup->game.GameID, "11");
+    EXPECT_EQ(f.State().currentGames, std::vector<std::string>{""});
 }
 
 }  // namespace
