@@ -424,7 +424,9 @@ TEST(GameWindowWidget, TheStateFoldsThePanelsAndSizesTheWindow) {
             QWidget* w = f.Find<QWidget>(name);
             ASSERT_NE(w, nullptr);
             EXPECT_EQ(w->isVisible(), c.showLog) << name;
-            EXPECT_EQ(w->isEnabled(), c.showLog) << name;
+            if (qobject_cast<QCheckBox*>(w) != nullptr) {
+                EXPECT_EQ(w->isEnabled(), c.showLog) << name;
+            }
             // At the right: inside the window only while it is shown.
             const QRect r(w->mapTo(f.w.get(), QPoint(0, 0)), w->size());
             EXPECT_GE(r.left(), 675) << name;
@@ -563,6 +565,76 @@ TEST(GameWindowWidget, SendClickSendsAndKeepsTheFocusInTheChatBox) {
     EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chatsend 4711,well played\r"});
     EXPECT_EQ(out->text(), QString());
     EXPECT_TRUE(out->hasFocus());
+}
+
+TEST(GameWindowWidget, ALineThatCannotGoOutStaysInTheBox) {
+    Fixture f;
+    // Logged in, the window open, but no game shown yet.
+    f.fc.setup->gameWindow().Attach(f.w.get());
+    f.fc.LoginAsGuest();
+    f.fc.setup->gameWindow().Show();
+    f.fc.TakeSent();
+    QLineEdit* out = f.w->ChatOut();
+    QTest::keyClicks(out, QStringLiteral("hello"));
+    QTest::keyPress(out, Qt::Key_Return);
+    QTest::mouseClick(f.Find<QPushButton>("ChatSend"), Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    EXPECT_EQ(out->text(), QStringLiteral("hello"));
+}
+
+bool Sent(const std::vector<std::string>& sent, const std::string& line) {
+    return std::find(sent.begin(), sent.end(), line) != sent.end();
+}
+
+TEST(GameWindowWidget, TheChooserAndTheFoldingButtonsReachTheLogic) {
+    Fixture f;
+    f.OpenGame("e1wke8bk");
+    const std::string game1047 =
+        "game: 1047,hikaru88,guest42,,w,,3,d,05Dec26153012,08Dec26153012,,1,0,1,0,1,5,12\r";
+    f.fc.socket.Receive(
+        "opengames:\r4711,bob,,1,05Dec26153012\r1047,hikaru88,,1,05Dec26153012\r"
+        "1050,guest42,,0,05Dec26153012\r.\r"
+        "game: 4711,guest42,bob,,w,,3,d,05Dec26153012,08Dec26153012,,1,0,1,0,1,5,12\r");
+    f.fc.TakeSent();
+    QComboBox* games = f.w->CurrentGame();
+    ASSERT_EQ(games->count(), 3);
+    EXPECT_EQ(games->itemText(0), QStringLiteral("*4711 - vs. bob"));
+    EXPECT_EQ(games->itemText(2), QStringLiteral("1050 - Local Game"));
+    EXPECT_EQ(games->currentIndex(), 0);
+
+    // The user picks the next item: that game is fetched.
+    QTest::keyClick(games, Qt::Key_Down);
+    EXPECT_EQ(games->currentIndex(), 1);
+    EXPECT_TRUE(Sent(f.fc.TakeSent(), "guest42 game 1047\r"));
+    f.fc.socket.Receive(game1047);
+    f.fc.TakeSent();
+    EXPECT_EQ(games->currentIndex(), 1);
+
+    // Next Game: the next waiting game after the shown one, from the top again.
+    QTest::mouseClick(f.Find<QPushButton>("NextGame"), Qt::LeftButton);
+    EXPECT_EQ(games->currentIndex(), 0);
+    EXPECT_TRUE(Sent(f.fc.TakeSent(), "guest42 game 4711\r"));
+
+    // The folds: the window follows each click.
+    QPushButton* hideLog = f.Find<QPushButton>("HideLogBut");
+    QPushButton* hideChat = f.Find<QPushButton>("HideChatBut");
+    QTest::mouseClick(hideLog, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(675, 604));
+    EXPECT_EQ(hideLog->text(), QStringLiteral("Show Move &Log"));
+    EXPECT_FALSE(f.w->MoveLog()->isVisible());
+    QTest::mouseClick(hideChat, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(675, 481));
+    EXPECT_EQ(hideChat->text(), QStringLiteral("Show &Chat"));
+    EXPECT_FALSE(f.w->ChatOut()->isEnabled());
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    // Unfolding the chat asks for it anew.
+    QTest::mouseClick(hideChat, Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chat 1047\r"});
+    QTest::mouseClick(hideLog, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(903, 604));
+    EXPECT_TRUE(f.w->MoveLog()->isVisible());
+    EXPECT_TRUE(f.w->ChatOut()->isEnabled());
+    EXPECT_TRUE(f.Find<QCheckBox>("EmailMe")->isEnabled());
 }
 
 TEST(GameWindowHost, BuildsTheWindowWhenFirstOpenedWithTheLatestState) {
