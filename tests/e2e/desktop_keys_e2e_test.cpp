@@ -127,7 +127,10 @@ class DesktopKeysE2E : public TwoUserServerTest {
         xvfb_.start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                      QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                     // A server that resets whenever its last client (an xwd)
+                     // leaves refuses the client that connects meanwhile.
+                     QStringLiteral("-noreset")});
         ASSERT_TRUE(WaitFor([&] { return xvfb_.canReadLine(); }, 10000));
         display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
     }
@@ -212,7 +215,7 @@ TEST_F(DesktopKeysE2E, ChatLineByReturnAndResignByAltRReachTheServer) {
         form.timeUnit = "days";
         bob.setup->Send(cmd::Request(form));
         ASSERT_TRUE(WaitFor([&] {
-            alice.setup->Send("requestsfor");
+            alice.setup->Send(cmd::GameList());
             return WaitFor([&] { return !alice.setup->gameLists.ReqsForData[0].ID.empty(); }, 500);
         }));
         alice.setup->Send(cmd::Accept(alice.setup->gameLists.ReqsForData[0].ID));
@@ -248,6 +251,8 @@ TEST_F(DesktopKeysE2E, ChatLineByReturnAndResignByAltRReachTheServer) {
                       .c_str());
     }
     client_.setProcessEnvironment(Env());
+    // Its complaints, if any, belong in the test's log.
+    client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     client_.start(QStringLiteral(QC_CLIENT_EXE),
                   {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
     ASSERT_TRUE(client_.waitForStarted(5000));
