@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -64,7 +65,33 @@ class NoFocusDelegate : public QStyledItemDelegate {
     }
 };
 
+// The chat as the box shows it: a line per message, the newest one last
+// and no empty line below it.
+QString ChatLines(const std::string& wire) {
+    QString text = qt::FromWire(wire);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------- chat input
+
+void ChatInput::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A held key repeats its press: one line goes out per press.
+        if (!event->isAutoRepeat()) {
+            emit SendRequested();
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
 
 // ---------------------------------------------------------------- the window
 
@@ -107,6 +134,7 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
     pal.setColor(QPalette::WindowText, kText);
     setPalette(pal);
     setAutoFillBackground(true);
+    // Sized by the state's layout from the first render on.
     setFixedSize(kFullWidth, kFullHeight);
 
     // The main area: what stays when both panels are folded away.
@@ -210,8 +238,31 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
     infoBox->addWidget(drawOfferedLab_);
     infoBox->addStretch(1);
 
+    // The game chooser and the folding buttons, at the foot of the column.
+    auto* chooserLab = new QLabel(tr("Show &game:"), info);
+    chooserLab->setObjectName(QStringLiteral("Label1"));
+    infoBox->addWidget(chooserLab);
+    currentGame_ = new QComboBox(info);
+    currentGame_->setObjectName(QStringLiteral("CurrentGame"));
+    // Long opponent names must not widen the column.
+    currentGame_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    currentGame_->setMinimumContentsLength(8);
+    chooserLab->setBuddy(currentGame_);
+    // activated, not currentIndexChanged: filling the list from a state is no choice.
+    connect(currentGame_, &QComboBox::activated, this,
+            [this](int index) { logic_.DropDownClick(index); });
+    infoBox->addWidget(currentGame_);
+    infoBox->addSpacing(4);
+    infoBox->addWidget(MakeButton("NextGame", tr("&Next Game"), info, [](G& g) { g.NextGame(); }));
+    infoBox->addSpacing(10);
+    hideLog_ = MakeButton("HideLogBut", tr("Hide Move &Log"), info, [](G& g) { g.HideLogClick(); });
+    infoBox->addWidget(hideLog_);
+    infoBox->addSpacing(4);
+    hideChat_ = MakeButton("HideChatBut", tr("Hide &Chat"), info, [](G& g) { g.HideChatClick(); });
+    infoBox->addWidget(hideChat_);
+
     // The move log strip at the right, cut off when the log is folded away.
-    auto* logStrip = new QWidget(this);
+    auto* logStrip = logStrip_ = new QWidget(this);
     logStrip->setObjectName(QStringLiteral("LogStrip"));
     logStrip->setGeometry(kMainWidth, 0, kFullWidth - kMainWidth, kMainHeight);
     auto* logBox = new QVBoxLayout(logStrip);
@@ -265,7 +316,7 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
 
     // The corner that either fold cuts off: notifications and credits. The
     // chat strip runs along the bottom, left of it.
-    auto* notify = new QWidget(this);
+    auto* notify = notifyCorner_ = new QWidget(this);
     notify->setObjectName(QStringLiteral("NotifyCorner"));
     notify->setGeometry(kMainWidth, kMainHeight, kFullWidth - kMainWidth,
                         kFullHeight - kMainHeight);
@@ -284,9 +335,45 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
     textsLab_ = MakeLabel("TextsLab", tr("SMS Credits:     Free: 0     Purchased: 0"), notify);
     textsLab_->setWordWrap(true);
     notifyBox->addWidget(textsLab_);
-    notifyBox->addWidget(
-        MakeButton("BuyTexts", tr("P&urchase SMS Credits"), notify, [](G& g) { g.BuyTexts(); }));
+    buyTexts_ =
+        MakeButton("BuyTexts", tr("P&urchase SMS Credits"), notify, [](G& g) { g.BuyTexts(); });
+    notifyBox->addWidget(buyTexts_);
     notifyBox->addStretch(1);
+
+    // The chat strip along the bottom, cut off when the chat is folded away.
+    chatStrip_ = new QWidget(this);
+    chatStrip_->setObjectName(QStringLiteral("ChatStrip"));
+    chatStrip_->setGeometry(0, kMainHeight, kMainWidth, kFullHeight - kMainHeight);
+    auto* chatBox = new QVBoxLayout(chatStrip_);
+    chatBox->setContentsMargins(kStripLeft, 2, 6, 6);
+    chatBox->setSpacing(4);
+    const QString boxStyle = QStringLiteral(
+        "background: rgb(32,32,32); color: rgb(0,153,255); border: 1px solid rgb(96,96,96);");
+    chat_ = new QPlainTextEdit(chatStrip_);
+    chat_->setObjectName(QStringLiteral("Chat"));
+    chat_->setReadOnly(true);
+    chat_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    chat_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    chat_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    chat_->setStyleSheet(QStringLiteral("QPlainTextEdit { %1 }").arg(boxStyle));
+    chatBox->addWidget(chat_, 1);
+    auto* sendRow = new QHBoxLayout;
+    sendRow->setSpacing(6);
+    chatOut_ = new ChatInput(chatStrip_);
+    chatOut_->setObjectName(QStringLiteral("ChatOut"));
+    chatOut_->setStyleSheet(QStringLiteral("QLineEdit { %1 padding: 1px 3px; }").arg(boxStyle));
+    connect(chatOut_, &ChatInput::SendRequested, this, [this] { SendChat(); });
+    sendRow->addWidget(chatOut_, 1);
+    chatSend_ = new QPushButton(tr("Send"), chatStrip_);
+    chatSend_->setObjectName(QStringLiteral("ChatSend"));
+    chatSend_->setFixedWidth(2 * kCell + 10);
+    connect(chatSend_, &QPushButton::clicked, this, [this] {
+        SendChat();
+        // The user goes on typing where he was.
+        chatOut_->setFocus(Qt::OtherFocusReason);
+    });
+    sendRow->addWidget(chatSend_);
+    chatBox->addLayout(sendRow);
 }
 
 GameWindowWidget::~GameWindowWidget() {
@@ -359,6 +446,65 @@ void GameWindowWidget::RenderMoveLog(const game::GameWindowState& state) {
     }
 }
 
+void GameWindowWidget::SendChat() {
+    if (logic_.SendChat(qt::ToWire(chatOut_->text()))) {
+        chatOut_->clear();
+    }
+}
+
+void GameWindowWidget::RenderChooser(const game::GameWindowState& state) {
+    const bool items = !drawn_ || state.currentGames != shown_.currentGames;
+    if (items) {
+        currentGame_->clear();
+        for (const std::string& item : state.currentGames) {
+            currentGame_->addItem(qt::FromWire(item));
+        }
+    }
+    // The user's own choice stays on show until the state says otherwise.
+    if (items || state.currentGameIndex != shown_.currentGameIndex) {
+        currentGame_->setCurrentIndex(state.currentGameIndex);
+    }
+}
+
+void GameWindowWidget::RenderChat(const game::GameWindowState& state) {
+    if (drawn_ && state.chatText == shown_.chatText) {
+        return;
+    }
+    chat_->setPlainText(ChatLines(state.chatText));
+    // The newest line in view.
+    chat_->moveCursor(QTextCursor::End);
+    chat_->ensureCursorVisible();
+}
+
+void GameWindowWidget::ApplyLayout(const game::GameWindowState& state) {
+    if (!drawn_ || state.widthTwips != shown_.widthTwips ||
+        state.heightTwips != shown_.heightTwips) {
+        setFixedSize(Pixels(state.widthTwips), Pixels(state.heightTwips));
+    }
+    if (!drawn_ || state.hideLogCaption != shown_.hideLogCaption) {
+        hideLog_->setText(qt::FromWire(state.hideLogCaption));
+    }
+    if (!drawn_ || state.hideChatCaption != shown_.hideChatCaption) {
+        hideChat_->setText(qt::FromWire(state.hideChatCaption));
+    }
+    // Hidden as well as cut off: no tab stop or mnemonic lands in a folded panel.
+    logStrip_->setVisible(state.showLog);
+    chatStrip_->setVisible(state.showChat);
+    notifyCorner_->setVisible(state.showLog && state.showChat);
+    for (QWidget* w : {static_cast<QWidget*>(showLast1_), static_cast<QWidget*>(showLast2_),
+                       static_cast<QWidget*>(showPoss_)}) {
+        w->setEnabled(state.highlightBoxesEnabled);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(chat_), static_cast<QWidget*>(chatOut_),
+                       static_cast<QWidget*>(chatSend_)}) {
+        w->setEnabled(state.chatEnabled);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(emailMe_), static_cast<QWidget*>(textMe_),
+                       static_cast<QWidget*>(buyTexts_)}) {
+        w->setEnabled(state.notifyEnabled);
+    }
+}
+
 void GameWindowWidget::Render(const game::GameWindowState& state) {
     auto text = [&](QLabel* l, const std::string& now, const std::string& before) {
         if (!drawn_ || now != before) {
@@ -418,6 +564,9 @@ void GameWindowWidget::Render(const game::GameWindowState& state) {
         rightStrip_->SetPlaces(state.taken.data() + 16);
     }
     RenderMoveLog(state);
+    RenderChooser(state);
+    RenderChat(state);
+    ApplyLayout(state);
     shown_ = state;
     drawn_ = true;
     // Last: opening the chooser may run the event loop.

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
@@ -14,6 +17,20 @@
 #include "client/ui/game/board_widget.h"
 
 namespace qc::ui {
+
+// The one-line chat input. Return or Enter, pressed (not held down), asks
+// for the line to be sent; the box itself never reacts to them.
+class ChatInput : public QLineEdit {
+    Q_OBJECT
+  public:
+    using QLineEdit::QLineEdit;
+
+  signals:
+    void SendRequested();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
 
 // The game window: board, taken pieces, the game's texts, the move log and
 // the game's buttons and boxes. It draws the state the core's GameWindow
@@ -41,6 +58,9 @@ class GameWindowWidget : public QWidget, public game::GameWindowView {
     // The promotion chooser, once it has been opened.
     QDialog* Promote() { return promote_; }
     QToolButton* PromoteTo(int i) { return promoteTo_[static_cast<std::size_t>(i)]; }
+    QComboBox* CurrentGame() { return currentGame_; }
+    QPlainTextEdit* Chat() { return chat_; }
+    QLineEdit* ChatOut() { return chatOut_; }
 
     static const QColor kText;
 
@@ -54,6 +74,11 @@ class GameWindowWidget : public QWidget, public game::GameWindowView {
     QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent,
                             void (*action)(game::GameWindow&));
     void RenderMoveLog(const game::GameWindowState& state);
+    void RenderChooser(const game::GameWindowState& state);
+    void RenderChat(const game::GameWindowState& state);
+    void ApplyLayout(const game::GameWindowState& state);
+    // The whole line goes to the logic; the box is emptied only once it went out.
+    void SendChat();
     void RenderPromotion(const game::PromotionState& p);
     void BuildPromote();
     // Closes the chooser without reporting a cancel: the state closed it.
@@ -86,6 +111,16 @@ class GameWindowWidget : public QWidget, public game::GameWindowView {
     QCheckBox* showPoss_ = nullptr;
     QCheckBox* emailMe_ = nullptr;
     QCheckBox* textMe_ = nullptr;
+    QPushButton* buyTexts_ = nullptr;
+    QComboBox* currentGame_ = nullptr;
+    QPushButton* hideLog_ = nullptr;
+    QPushButton* hideChat_ = nullptr;
+    QWidget* logStrip_ = nullptr;
+    QWidget* chatStrip_ = nullptr;
+    QWidget* notifyCorner_ = nullptr;
+    QPlainTextEdit* chat_ = nullptr;
+    ChatInput* chatOut_ = nullptr;
+    QPushButton* chatSend_ = nullptr;
     QDialog* promote_ = nullptr;
     std::array<QToolButton*, 4> promoteTo_{};
     bool dismissing_ = false;

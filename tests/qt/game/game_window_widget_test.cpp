@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include "client/qt/piece_images.h"
 #include "tests/fakes/controller_fixture.h"
@@ -367,6 +370,271 @@ TEST(GameWindowWidget, ThePromotionChooserFollowsTheStateAndAnswersTheLogic) {
     f.w->Render(closed);
     EXPECT_FALSE(d->isVisible());
     EXPECT_TRUE(logic.State().promotion.open);
+}
+
+// The panels as the state folds them: the outer size, what is hidden and
+// what is disabled.
+TEST(GameWindowWidget, TheStateFoldsThePanelsAndSizesTheWindow) {
+    struct Case {
+        bool showLog, showChat;
+        int widthTwips, heightTwips;
+        QSize size;
+        const char* logCaption;
+        const char* chatCaption;
+    };
+    for (const Case& c :
+         {Case{true, true, 13545, 9060, {903, 604}, "Hide Move &Log", "Hide &Chat"},
+          Case{false, true, 10125, 9060, {675, 604}, "Show Move &Log", "Hide &Chat"},
+          Case{true, false, 13545, 7215, {903, 481}, "Hide Move &Log", "Show &Chat"},
+          Case{false, false, 10125, 7215, {675, 481}, "Show Move &Log", "Show &Chat"}}) {
+        SCOPED_TRACE(testing::Message() << "log " << c.showLog << ", chat " << c.showChat);
+        Fixture f;
+        GameWindowState s = HandMadeState();
+        // Start from the other arrangement, so that every control has to change.
+        GameWindowState other = s;
+        other.showLog = !c.showLog;
+        other.showChat = !c.showChat;
+        other.widthTwips = c.showLog ? 10125 : 13545;
+        other.heightTwips = c.showChat ? 7215 : 9060;
+        other.hideLogCaption = "before";
+        other.hideChatCaption = "before";
+        other.highlightBoxesEnabled = !c.showLog;
+        other.chatEnabled = !c.showChat;
+        other.notifyEnabled = !(c.showLog && c.showChat);
+        f.w->Render(other);
+
+        s.showLog = c.showLog;
+        s.showChat = c.showChat;
+        s.widthTwips = c.widthTwips;
+        s.heightTwips = c.heightTwips;
+        s.hideLogCaption = c.logCaption;
+        s.hideChatCaption = c.chatCaption;
+        s.highlightBoxesEnabled = c.showLog;
+        s.chatEnabled = c.showChat;
+        s.notifyEnabled = c.showLog && c.showChat;
+        f.w->Render(s);
+        f.w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.w.get()));
+
+        EXPECT_EQ(f.w->size(), c.size);
+        EXPECT_EQ(f.Find<QPushButton>("HideLogBut")->text(), QString::fromLatin1(c.logCaption));
+        EXPECT_EQ(f.Find<QPushButton>("HideChatBut")->text(), QString::fromLatin1(c.chatCaption));
+        const QRect window = f.w->rect();
+        for (const char* name : {"MoveLog", "Label12", "ShowLast1", "ShowLast2", "ShowPoss"}) {
+            QWidget* w = f.Find<QWidget>(name);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->isVisible(), c.showLog) << name;
+            if (qobject_cast<QCheckBox*>(w) != nullptr) {
+                EXPECT_EQ(w->isEnabled(), c.showLog) << name;
+            }
+            // At the right: inside the window only while it is shown.
+            const QRect r(w->mapTo(f.w.get(), QPoint(0, 0)), w->size());
+            EXPECT_GE(r.left(), 675) << name;
+            EXPECT_EQ(window.contains(r), c.showLog) << name;
+        }
+        for (const char* name : {"Chat", "ChatOut", "ChatSend"}) {
+            QWidget* w = f.Find<QWidget>(name);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->isVisible(), c.showChat) << name;
+            EXPECT_EQ(w->isEnabled(), c.showChat) << name;
+            const QRect r(w->mapTo(f.w.get(), QPoint(0, 0)), w->size());
+            EXPECT_GE(r.top(), 481) << name;
+            EXPECT_LE(r.right(), 675) << name;
+            EXPECT_EQ(window.contains(r), c.showChat) << name;
+        }
+        for (const char* name : {"EmailMe", "TextMe", "BuyTexts"}) {
+            QWidget* w = f.Find<QWidget>(name);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->isVisible(), c.showLog && c.showChat) << name;
+            EXPECT_EQ(w->isEnabled(), c.showLog && c.showChat) << name;
+        }
+        // The board, the game's buttons, the chooser and the folding buttons
+        // stay in the window whatever is folded.
+        for (const char* name : {"Square", "Resign", "CastleH", "CurrentGame", "NextGame",
+                                 "HideLogBut", "HideChatBut", "TimeLeftLab"}) {
+            QWidget* w = f.Find<QWidget>(name);
+            ASSERT_NE(w, nullptr);
+            EXPECT_TRUE(w->isVisible()) << name;
+            const QRect r(w->mapTo(f.w.get(), QPoint(0, 0)), w->size());
+            EXPECT_TRUE(QRect(0, 0, 675, 481).contains(r)) << name;
+        }
+    }
+}
+
+TEST(GameWindowWidget, TheChooserAndTheChatShowTheState) {
+    Fixture f;
+    f.OpenGame("e1wke8bk");
+    GameWindowState s = HandMadeState();
+    s.currentGames = {"4711 - vs. bob", "*1047 - vs. hikaru88", "1050 - Local Game"};
+    s.currentGameIndex = 1;
+    for (int i = 1; i <= 40; ++i) {
+        s.chatText += "bob: line " + std::to_string(i) + "\r\n";
+    }
+    s.chatText += "anna: <b>caf\xe9</b>\r\n";  // Windows-1252, shown as typed
+    f.w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.w.get()));
+    f.w->Render(s);
+    // Filling the list and selecting in it is no user's choice: nothing is fetched.
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+
+    QComboBox* games = f.w->CurrentGame();
+    ASSERT_EQ(games->count(), 3);
+    EXPECT_EQ(games->itemText(0), QStringLiteral("4711 - vs. bob"));
+    EXPECT_EQ(games->itemText(2), QStringLiteral("1050 - Local Game"));
+    EXPECT_EQ(games->currentIndex(), 1);
+    EXPECT_EQ(games->currentText(), QStringLiteral("*1047 - vs. hikaru88"));
+    QLabel* chooserLab = f.Find<QLabel>("Label1");
+    ASSERT_NE(chooserLab, nullptr);
+    EXPECT_EQ(chooserLab->text(), QStringLiteral("Show &game:"));
+    EXPECT_EQ(chooserLab->buddy(), games);
+
+    QPlainTextEdit* chat = f.w->Chat();
+    EXPECT_TRUE(chat->isReadOnly());
+    EXPECT_EQ(chat->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(chat->document()->blockCount(), 41);
+    EXPECT_EQ(chat->document()->lastBlock().text(), QStringLiteral("anna: <b>caf\u00e9</b>"));
+    EXPECT_TRUE(chat->toPlainText().startsWith(QStringLiteral("bob: line 1\nbob: line 2\n")));
+    QScrollBar* bar = chat->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "the newest line in view";
+
+    // Scrolled back by the reader, then a new line arrives: in view again.
+    bar->setValue(0);
+    s.chatText += "bob: newest\r\n";
+    s.currentGameIndex = 2;
+    f.w->Render(s);
+    EXPECT_EQ(chat->document()->lastBlock().text(), QStringLiteral("bob: newest"));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(games->currentIndex(), 2);
+    // An unchanged chat leaves the reader where he scrolled to.
+    bar->setValue(0);
+    s.timeLeftText = "1 day";
+    f.w->Render(s);
+    EXPECT_EQ(bar->value(), 0);
+    // No game selected.
+    s.currentGameIndex = -1;
+    f.w->Render(s);
+    EXPECT_EQ(games->currentIndex(), -1);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+}
+
+TEST(GameWindowWidget, ReturnInTheChatBoxSendsTheLineOncePerPress) {
+    Fixture f;
+    f.OpenGame("e1wke8bk");
+    QLineEdit* out = f.w->ChatOut();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->objectName(), QStringLiteral("ChatOut"));
+
+    QTest::keyClicks(out, QStringLiteral("good game"));
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    QTest::keyPress(out, Qt::Key_Return);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chatsend 4711,good game\r"});
+    EXPECT_EQ(out->text(), QString());
+    // The release sends nothing more.
+    QTest::keyRelease(out, Qt::Key_Return);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+
+    // A held key: the first press sends, its repeats do not.
+    out->setText(QStringLiteral("caf\u00e9"));
+    QTest::keyPress(out, Qt::Key_Enter, Qt::KeypadModifier);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"),
+                         true);
+        QApplication::sendEvent(out, &repeat);
+    }
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chatsend 4711,caf\xe9\r"});
+
+    // A repeat alone, with text in the box, sends nothing and keeps the text.
+    QTest::keyClicks(out, QStringLiteral("again"));
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+    QApplication::sendEvent(out, &repeat);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    EXPECT_EQ(out->text(), QStringLiteral("again"));
+}
+
+TEST(GameWindowWidget, SendClickSendsAndKeepsTheFocusInTheChatBox) {
+    Fixture f;
+    f.OpenGame("e1wke8bk");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.w.get()));
+    QLineEdit* out = f.w->ChatOut();
+    out->setText(QStringLiteral("well played"));
+    QPushButton* send = f.Find<QPushButton>("ChatSend");
+    ASSERT_NE(send, nullptr);
+    EXPECT_EQ(send->text(), QStringLiteral("Send"));
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chatsend 4711,well played\r"});
+    EXPECT_EQ(out->text(), QString());
+    EXPECT_TRUE(out->hasFocus());
+}
+
+TEST(GameWindowWidget, ALineThatCannotGoOutStaysInTheBox) {
+    Fixture f;
+    // Logged in, the window open, but no game shown yet.
+    f.fc.setup->gameWindow().Attach(f.w.get());
+    f.fc.LoginAsGuest();
+    f.fc.setup->gameWindow().Show();
+    f.fc.TakeSent();
+    QLineEdit* out = f.w->ChatOut();
+    QTest::keyClicks(out, QStringLiteral("hello"));
+    QTest::keyPress(out, Qt::Key_Return);
+    QTest::mouseClick(f.Find<QPushButton>("ChatSend"), Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    EXPECT_EQ(out->text(), QStringLiteral("hello"));
+}
+
+bool Sent(const std::vector<std::string>& sent, const std::string& line) {
+    return std::find(sent.begin(), sent.end(), line) != sent.end();
+}
+
+TEST(GameWindowWidget, TheChooserAndTheFoldingButtonsReachTheLogic) {
+    Fixture f;
+    f.OpenGame("e1wke8bk");
+    const std::string game1047 =
+        "game: 1047,hikaru88,guest42,,w,,3,d,05Dec26153012,08Dec26153012,,1,0,1,0,1,5,12\r";
+    f.fc.socket.Receive(
+        "opengames:\r4711,bob,,1,05Dec26153012\r1047,hikaru88,,1,05Dec26153012\r"
+        "1050,guest42,,0,05Dec26153012\r.\r"
+        "game: 4711,guest42,bob,,w,,3,d,05Dec26153012,08Dec26153012,,1,0,1,0,1,5,12\r");
+    f.fc.TakeSent();
+    QComboBox* games = f.w->CurrentGame();
+    ASSERT_EQ(games->count(), 3);
+    EXPECT_EQ(games->itemText(0), QStringLiteral("*4711 - vs. bob"));
+    EXPECT_EQ(games->itemText(2), QStringLiteral("1050 - Local Game"));
+    EXPECT_EQ(games->currentIndex(), 0);
+
+    // The user picks the next item: that game is fetched.
+    QTest::keyClick(games, Qt::Key_Down);
+    EXPECT_EQ(games->currentIndex(), 1);
+    EXPECT_TRUE(Sent(f.fc.TakeSent(), "guest42 game 1047\r"));
+    f.fc.socket.Receive(game1047);
+    f.fc.TakeSent();
+    EXPECT_EQ(games->currentIndex(), 1);
+
+    // Next Game: the next waiting game after the shown one, from the top again.
+    QTest::mouseClick(f.Find<QPushButton>("NextGame"), Qt::LeftButton);
+    EXPECT_EQ(games->currentIndex(), 0);
+    EXPECT_TRUE(Sent(f.fc.TakeSent(), "guest42 game 4711\r"));
+
+    // The folds: the window follows each click.
+    QPushButton* hideLog = f.Find<QPushButton>("HideLogBut");
+    QPushButton* hideChat = f.Find<QPushButton>("HideChatBut");
+    QTest::mouseClick(hideLog, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(675, 604));
+    EXPECT_EQ(hideLog->text(), QStringLiteral("Show Move &Log"));
+    EXPECT_FALSE(f.w->MoveLog()->isVisible());
+    QTest::mouseClick(hideChat, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(675, 481));
+    EXPECT_EQ(hideChat->text(), QStringLiteral("Show &Chat"));
+    EXPECT_FALSE(f.w->ChatOut()->isEnabled());
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{});
+    // Unfolding the chat asks for it anew.
+    QTest::mouseClick(hideChat, Qt::LeftButton);
+    EXPECT_EQ(f.fc.TakeSent(), std::vector<std::string>{"guest42 chat 1047\r"});
+    QTest::mouseClick(hideLog, Qt::LeftButton);
+    EXPECT_EQ(f.w->size(), QSize(903, 604));
+    EXPECT_TRUE(f.w->MoveLog()->isVisible());
+    EXPECT_TRUE(f.w->ChatOut()->isEnabled());
+    EXPECT_TRUE(f.Find<QCheckBox>("EmailMe")->isEnabled());
 }
 
 TEST(GameWindowHost, BuildsTheWindowWhenFirstOpenedWithTheLatestState) {
