@@ -147,7 +147,10 @@ class DesktopClicksE2E : public TwoUserServerTest {
         xvfb_.start(QStringLiteral("Xvfb"),
                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                      QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                     // Without it the server resets whenever its last client
+                     // (a screen dump) leaves, and refuses the next meanwhile.
+                     QStringLiteral("-noreset")});
         ASSERT_TRUE(WaitFor([&] { return xvfb_.canReadLine(); }, 10000));
         display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
         // The display is named before every client is let in: wait until one is.
@@ -227,7 +230,7 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write(("[main]\r\nQVID=alice\r\nPW=" + account::Swordfish("pw-alice") +
                    "\r\nOpenGameList=1\r\nPlaySound=0\r\n[windows]\r\n"
-                   "GameListX=0\r\nGameListY=0\r\nGameWinX=0\r\nGameWinY=0\r\nShowChat=0\r\n")
+                   "GameListX=0\r\nGameListY=0\r\nGameWinX=0\r\nGameWinY=0\r\nShowChat=1\r\n")
                       .c_str());
     }
     client_.setProcessEnvironment(Env());
