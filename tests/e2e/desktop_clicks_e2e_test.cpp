@@ -10,115 +10,12 @@
 
 #include "client/core/account/password.h"
 #include "client/core/protocol/commands.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/desktop_support.h"
 
 namespace qc::e2e {
 namespace {
 
 namespace cmd = protocol::cmd;
-
-// The X screen as the person sees it: a dump by xwd, read as RGB pixels.
-struct Screen {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;  // 0xRRGGBB
-
-    std::uint32_t At(int x, int y) const {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
-    }
-};
-
-// Reads the ZPixmap dump xwd writes for a true-colour screen.
-std::optional<Screen> ReadXwd(const QByteArray& data) {
-    auto card = [&](int i) { return qFromBigEndian<quint32>(data.constData() + 4 * i); };
-    if (data.size() < 100) {
-        return std::nullopt;
-    }
-    const quint32 headerSize = card(0), width = card(4), height = card(5), byteOrder = card(7),
-                  bitsPerPixel = card(11), bytesPerLine = card(12), redMask = card(14),
-                  greenMask = card(15), blueMask = card(16), ncolors = card(19);
-    const qint64 start = qint64(headerSize) + qint64(ncolors) * 12;
-    const quint32 bytesPerPixel = bitsPerPixel / 8;
-    if ((bitsPerPixel != 32 && bitsPerPixel != 24) || bytesPerLine < width * bytesPerPixel ||
-        width == 0 || height == 0 || data.size() < start + qint64(bytesPerLine) * height) {
-        return std::nullopt;
-    }
-    auto shift = [](quint32 mask) {
-        int s = 0;
-        while (mask != 0 && (mask & 1) == 0) {
-            mask >>= 1;
-            ++s;
-        }
-        return s;
-    };
-    Screen screen;
-    screen.width = static_cast<int>(width);
-    screen.height = static_cast<int>(height);
-    screen.pixels.resize(std::size_t(width) * height);
-    for (quint32 y = 0; y < height; ++y) {
-        const char* row = data.constData() + start + qint64(y) * bytesPerLine;
-        for (quint32 x = 0; x < width; ++x) {
-            const auto* p = reinterpret_cast<const unsigned char*>(row + bytesPerPixel * x);
-            quint32 v = 0;
-            for (quint32 i = 0; i < bytesPerPixel; ++i) {
-                // The least significant byte first, or the most.
-                v |= quint32(p[byteOrder == 0 ? i : bytesPerPixel - 1 - i]) << (8 * i);
-            }
-            const quint32 r = (v & redMask) >> shift(redMask);
-            const quint32 g = (v & greenMask) >> shift(greenMask);
-            const quint32 b = (v & blueMask) >> shift(blueMask);
-            screen.pixels[std::size_t(y) * width + x] = (r << 16) | (g << 8) | b;
-        }
-    }
-    return screen;
-}
-
-// Keeps what the screen showed, for a failure to be looked at.
-void Save(const Screen& s, const QString& path) {
-    QImage image(s.width, s.height, QImage::Format_RGB32);
-    for (int y = 0; y < s.height; ++y) {
-        for (int x = 0; x < s.width; ++x) {
-            image.setPixel(x, y, 0xff000000u | s.At(x, y));
-        }
-    }
-    image.save(path);
-}
-
-// The bounding box of the pixels of one colour.
-struct Box {
-    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-    bool Empty() const { return right < 0; }
-};
-Box Find(const Screen& s, std::uint32_t colour) {
-    Box b;
-    for (int y = 0; y < s.height; ++y) {
-        for (int x = 0; x < s.width; ++x) {
-            if (s.At(x, y) == colour) {
-                b.left = std::min(b.left, x);
-                b.top = std::min(b.top, y);
-                b.right = std::max(b.right, x);
-                b.bottom = std::max(b.bottom, y);
-            }
-        }
-    }
-    return b;
-}
-
-// The first place, from the top, where a row of at least `run` pixels of
-// one colour starts: a filled area, not a stray pixel of a drawn text.
-std::optional<std::pair<int, int>> FindRun(const Screen& s, std::uint32_t colour, int run) {
-    for (int y = 0; y < s.height; ++y) {
-        int length = 0;
-        for (int x = 0; x < s.width; ++x) {
-            length = s.At(x, y) == colour ? length + 1 : 0;
-            if (length == run) {
-                return std::pair{x - run + 1, y};
-            }
-        }
-    }
-    return std::nullopt;
-}
 
 // Pixels in a cell that are neither of the two cell colours: a piece.
 int PiecePixels(const Screen& s, int left, int top, int size) {
@@ -132,81 +29,7 @@ int PiecePixels(const Screen& s, int left, int top, int size) {
     return n;
 }
 
-// The real client on an X server of its own, driven by real mouse clicks,
-// against a real game server.
-class DesktopClicksE2E : public TwoUserServerTest {
-  protected:
-    void SetUp() override {
-        for (const char* tool : {"Xvfb", "xdotool", "xwd"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-                GTEST_SKIP() << tool << " is not installed (scripts/bootstrap installs it)";
-            }
-        }
-        StartServer({QStringLiteral("--rate"), QStringLiteral("100000")});
-        ASSERT_FALSE(HasFatalFailure());
-        xvfb_.start(QStringLiteral("Xvfb"),
-                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                     QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                     QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                     // Without it the server resets whenever its last client
-                     // (a screen dump) leaves, and refuses the next meanwhile.
-                     QStringLiteral("-noreset")});
-        ASSERT_TRUE(WaitFor([&] { return xvfb_.canReadLine(); }, 10000));
-        display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
-        // The display is named before every client is let in: wait until one is.
-        ASSERT_TRUE(WaitFor(
-            [&] {
-                return Run(QStringLiteral("xdotool"), {QStringLiteral("getdisplaygeometry")}) == 0;
-            },
-            10000));
-    }
-    void TearDown() override {
-        if (client_.state() != QProcess::NotRunning) {
-            client_.terminate();
-            client_.waitForFinished(5000);
-        }
-        xvfb_.kill();
-        xvfb_.waitForFinished(5000);
-    }
-
-    QProcessEnvironment Env() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.filePath(QStringLiteral("run")));
-        return env;
-    }
-    int Run(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(Env());
-        p.start(program, args);
-        p.waitForFinished(10000);
-        if (out != nullptr) {
-            *out = p.readAllStandardOutput();
-        }
-        return p.exitCode();
-    }
-    std::optional<Screen> Grab() {
-        QByteArray dump;
-        const int code =
-            Run(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent")}, &dump);
-        if (code != 0) {
-            return std::nullopt;
-        }
-        return ReadXwd(dump);
-    }
-    void Click(int x, int y, int count = 1) {
-        Run(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QString::number(x), QString::number(y),
-             QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(count),
-             QStringLiteral("1")});
-    }
-
-    QProcess xvfb_;
-    QProcess client_;
-    QString display_;
-};
+using DesktopClicksE2E = DesktopTest;
 
 TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
     // Alice has a game against the bot, with white; her client shows the game
@@ -259,7 +82,7 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
         20000))
         << "client " << (client_.state() == QProcess::Running ? "running" : "ended") << ", exit "
         << client_.exitCode() << ": " << client_.readAllStandardError().toStdString()
-        << (s ? (Save(*s, QStringLiteral("/tmp/desktop-clicks.png")),
+        << (s ? (s->Save(QStringLiteral("/tmp/desktop-clicks.png")),
                  " (screen in /tmp/desktop-clicks.png)")
               : " (no screen dump)");
     // The rows arrive with the lists after the login.
@@ -292,7 +115,7 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
         },
         10000))
         << "the game window did not open; clicked at " << rowX << "," << headerBottom + 8
-        << (s ? (Save(*s, QStringLiteral("/tmp/desktop-clicks.png")),
+        << (s ? (s->Save(QStringLiteral("/tmp/desktop-clicks.png")),
                  " (screen in /tmp/desktop-clicks.png)")
               : "");
     QTest::qWait(500);
