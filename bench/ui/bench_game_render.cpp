@@ -8,31 +8,16 @@
 #include <QImage>
 #include <QPainter>
 
+#include "bench/long_game.h"
 #include "client/ui/game/game_window_widget.h"
-#include "tests/fakes/controller_fixture.h"
 
 namespace {
-
-void Fill(qc::fakes::FakeController& fc) {
-    fc.setup->prefs.ShowChat = false;
-    fc.LoginAsGuest();
-    std::string text =
-        "board: a1wrb1wnc1wbd1wqe1wkf1wbg1wnh1wra2wpb2wpc2wpd2wpe2wpf2wpg2wph2wp"
-        "a7bpb7bpc7bpd7bpe7bpf7bpg7bph7bpa8brb8bnc8bbd8bqe8bkf8bbg8bnh8br\rmovelog:\r";
-    for (int k = 0; k < 200; ++k) {
-        const char side = k % 2 == 0 ? 'w' : 'b';
-        text += std::string(1, side) + "ng1f3" + (k % 5 == 0 ? "xbp Nxf3" : " Nf3") + "\r";
-    }
-    text +=
-        ".\rgame: 4711,anna,guest42,,b,check,3,d,05Dec26153012,08Dec26153012,w,1,0,1,1,1,5,12\r";
-    fc.socket.Receive(text);
-}
 
 void BM_GameWindowRefreshAndPaint(benchmark::State& state) {
     qc::fakes::FakeController fc;
     qc::ui::GameWindowWidget widget(fc.setup->gameWindow());
     fc.setup->gameWindow().Attach(&widget);
-    Fill(fc);
+    qc::bench::LongGame(fc);
     fc.setup->gameWindow().Show();
     QImage target(widget.size(), QImage::Format_RGB32);
     bool flip = false;
@@ -55,7 +40,7 @@ void BM_GameWindowRefreshOntoControls(benchmark::State& state) {
     qc::fakes::FakeController fc;
     qc::ui::GameWindowWidget widget(fc.setup->gameWindow());
     fc.setup->gameWindow().Attach(&widget);
-    Fill(fc);
+    qc::bench::LongGame(fc);
     fc.setup->gameWindow().Show();
     bool flip = false;
     for (auto _ : state) {

@@ -36,26 +36,14 @@ TEST_F(DesktopClicksE2E, ClicksOnE2AndE4MoveThePawnAndTheBoardRedraws) {
     // list at the top left of the screen when it starts.
     {
         Client alice(port_);
-        alice.setup->login.QVID = "alice";
-        alice.setup->login.PWHash = account::Swordfish("pw-alice");
-        alice.setup->Connect();
-        ASSERT_TRUE(WaitFor([&] { return alice.setup->status().State() != 0; }));
+        alice.As("alice");
+        ASSERT_TRUE(alice.LogIn());
         alice.setup->Send(cmd::BotRequest(0, "Standard", false, "1", "days"));
         ASSERT_TRUE(WaitFor([&] { return !alice.setup->game.GameID.empty(); }));
         alice.setup->Send(cmd::Disconnect());
     }
-    QDir().mkpath(dir_.filePath(QStringLiteral("config/quorvel-chess")));
-    QDir().mkpath(dir_.filePath(QStringLiteral("run")));
-    QFile::setPermissions(dir_.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    {
-        QFile ini(dir_.filePath(QStringLiteral("config/quorvel-chess/Quorvel Chess.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(("[main]\r\nQVID=alice\r\nPW=" + account::Swordfish("pw-alice") +
-                   "\r\nOpenGameList=1\r\nPlaySound=0\r\n[windows]\r\n"
-                   "GameListX=0\r\nGameListY=0\r\nGameWinX=0\r\nGameWinY=0\r\nShowChat=1\r\n")
-                      .c_str());
-    }
+    WriteAliceSettings("ShowChat=1\r\n");
+    ASSERT_FALSE(HasFatalFailure());
     client_.setProcessEnvironment(Env());
     // A display that refuses a first client now and then gets a second try.
     for (int attempt = 0; attempt < 2; ++attempt) {

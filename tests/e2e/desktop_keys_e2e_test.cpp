@@ -22,17 +22,13 @@ using DesktopKeysE2E = DesktopTest;
 TEST_F(DesktopKeysE2E, ChatLineByReturnAndResignByAltRReachTheServer) {
     // Bob asks alice for a game, and alice accepts it from a core of her own.
     Client bob(port_);
-    bob.setup->login.QVID = "bob";
-    bob.setup->login.PWHash = account::Swordfish("pw-bob");
-    bob.setup->Connect();
-    ASSERT_TRUE(WaitFor([&] { return bob.setup->status().State() != 0; }));
+    bob.As("bob");
+    ASSERT_TRUE(bob.LogIn());
     std::string id;
     {
         Client alice(port_);
-        alice.setup->login.QVID = "alice";
-        alice.setup->login.PWHash = account::Swordfish("pw-alice");
-        alice.setup->Connect();
-        ASSERT_TRUE(WaitFor([&] { return alice.setup->status().State() != 0; }));
+        alice.As("alice");
+        ASSERT_TRUE(alice.LogIn());
         cmd::RequestForm form;
         form.opponent = "alice";
         form.gameType = "Standard";
@@ -62,19 +58,8 @@ TEST_F(DesktopKeysE2E, ChatLineByReturnAndResignByAltRReachTheServer) {
 
     // The real client as alice, the game list and the game window at the top
     // left, the chat unfolded.
-    QDir().mkpath(dir_.filePath(QStringLiteral("config/quorvel-chess")));
-    QDir().mkpath(dir_.filePath(QStringLiteral("run")));
-    QFile::setPermissions(dir_.filePath(QStringLiteral("run")),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    {
-        QFile ini(dir_.filePath(QStringLiteral("config/quorvel-chess/Quorvel Chess.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(("[main]\r\nQVID=alice\r\nPW=" + account::Swordfish("pw-alice") +
-                   "\r\nOpenGameList=1\r\nPlaySound=0\r\n[windows]\r\n"
-                   "GameListX=0\r\nGameListY=0\r\nGameWinX=0\r\nGameWinY=0\r\n"
-                   "ShowLog=1\r\nShowChat=1\r\n")
-                      .c_str());
-    }
+    WriteAliceSettings("ShowLog=1\r\nShowChat=1\r\n");
+    ASSERT_FALSE(HasFatalFailure());
     client_.setProcessEnvironment(Env());
     // Its complaints, if any, belong in the test's log.
     client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

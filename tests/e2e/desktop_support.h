@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -210,6 +212,23 @@ class DesktopTest : public TwoUserServerTest {
         const QString path = QStringLiteral("/tmp/%1.png").arg(QString::fromLatin1(name));
         s->Save(path);
         return " (screen in " + path.toStdString() + ")";
+    }
+
+    // The real client's settings: alice, the game list at the top left of
+    // the screen and the game window over it; `windows` adds keys there.
+    void WriteAliceSettings(const std::string& windows) {
+        QDir().mkpath(dir_.filePath(QStringLiteral("config/quorvel-chess")));
+        QDir().mkpath(dir_.filePath(QStringLiteral("run")));
+        QFile::setPermissions(dir_.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
+                                                                        QFileDevice::WriteOwner |
+                                                                        QFileDevice::ExeOwner);
+        QFile ini(dir_.filePath(QStringLiteral("config/quorvel-chess/Quorvel Chess.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(("[main]\r\nQVID=alice\r\nPW=" + account::Swordfish("pw-alice") +
+                   "\r\nOpenGameList=1\r\nPlaySound=0\r\n[windows]\r\n"
+                   "GameListX=0\r\nGameListY=0\r\nGameWinX=0\r\nGameWinY=0\r\n" +
+                   windows)
+                      .c_str());
     }
 
     QProcess xvfb_;

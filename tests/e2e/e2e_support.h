@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "client/core/account/password.h"
 #include "client/core/setup.h"
 #include "client/qt/qt_platform.h"
 #include "tests/fakes/controller_fixture.h"
@@ -127,6 +128,15 @@ struct Client {
         setup->views().settings = &settingsWindow;
     }
     std::string Tip() const { return tray.calls.empty() ? "" : tray.Last().tip; }
+    // Logs in as one of the fixture's named accounts ("pw-" + name).
+    void As(const std::string& name) {
+        setup->login.QVID = name;
+        setup->login.PWHash = account::Swordfish("pw-" + name);
+    }
+    bool LogIn() {
+        setup->Connect();
+        return WaitFor([this] { return setup->status().State() != 0; });
+    }
 };
 
 }  // namespace qc::e2e

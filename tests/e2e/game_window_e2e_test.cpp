@@ -17,9 +17,8 @@ struct WindowPlayer {
     fakes::RecordingGameWindowView view;
 
     WindowPlayer(std::uint16_t port, const std::string& name) : client(port) {
+        client.As(name);
         Setup& s = *client.setup;
-        s.login.QVID = name;
-        s.login.PWHash = account::Swordfish("pw-" + name);
         s.prefs.ShowChat = false;
         s.gameWindow().Attach(&view);
     }

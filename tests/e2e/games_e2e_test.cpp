@@ -16,8 +16,7 @@ struct Player {
     Client client;
     fakes::RecordingGameWindowView gameWin;
     Player(std::uint16_t port, const std::string& name) : client(port) {
-        client.setup->login.QVID = name;
-        client.setup->login.PWHash = account::Swordfish("pw-" + name);
+        client.As(name);
         client.setup->prefs.ShowChat = false;
         client.setup->gameWindow().Attach(&gameWin);
         client.setup->gameWindow().Show();

@@ -20,8 +20,7 @@ struct Player {
     fakes::RecordingGameListView window;
     int rendersAtShow = 0;
     Player(std::uint16_t port, const std::string& name) : client(port) {
-        client.setup->login.QVID = name;
-        client.setup->login.PWHash = account::Swordfish("pw-" + name);
+        client.As(name);
         client.setup->gameList().Attach(&window);
         client.setup->gameList().Show();
         rendersAtShow = window.renders;

@@ -217,32 +217,6 @@ class IsoDateTimeFormat : public platform::DateTimeFormat {
     std::string Date(const platform::CivilTime& t) override;
 };
 
-// The game window's widget: records the states it is handed.
-class RecordingGameWindowView : public game::GameWindowView {
-  public:
-    void Render(const game::GameWindowState& s) override {
-        state = s;
-        ++renders;
-    }
-    void Open(double l, double t) override {
-        left = l;
-        top = t;
-        open = true;
-        ++opens;
-    }
-    void Raise() override { ++raises; }
-    void Close() override { open = false; }
-    double Left() const override { return left; }
-    double Top() const override { return top; }
-    game::GameWindowState state;
-    int renders = 0;
-    int opens = 0;
-    int raises = 0;
-    bool open = false;
-    double left = 0;
-    double top = 0;
-};
-
 class RecordingTrayMenu : public TrayMenuView {
   public:
     void Popup(const TrayMenuState& state) override { popups.push_back(state); }
@@ -251,10 +225,11 @@ class RecordingTrayMenu : public TrayMenuView {
     int unloads = 0;
 };
 
-// The game list window's widget: records the states it is handed.
-class RecordingGameListView : public lobby::GameListView {
+// A window's widget that records the states it is handed.
+template <typename View, typename State>
+class RecordingStateView : public View {
   public:
-    void Render(const lobby::GameListState& s) override {
+    void Render(const State& s) override {
         state = s;
         ++renders;
     }
@@ -268,7 +243,7 @@ class RecordingGameListView : public lobby::GameListView {
     void Close() override { open = false; }
     double Left() const override { return left; }
     double Top() const override { return top; }
-    lobby::GameListState state;
+    State state;
     int renders = 0;
     int opens = 0;
     int raises = 0;
@@ -276,5 +251,8 @@ class RecordingGameListView : public lobby::GameListView {
     double left = 0;
     double top = 0;
 };
+
+using RecordingGameListView = RecordingStateView<lobby::GameListView, lobby::GameListState>;
+using RecordingGameWindowView = RecordingStateView<game::GameWindowView, game::GameWindowState>;
 
 }  // namespace qc::fakes

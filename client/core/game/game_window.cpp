@@ -243,18 +243,9 @@ void GameWindow::Compute() {
     if (ctx_.game.GameID.empty()) {
         // Opened before any game arrived: an empty board under the design
         // caption, rather than a game between nobody and nobody.
-        const GameWindowState layout = state_;
         state_ = GameWindowState{};
         state_.caption = std::string(text::kProgramName) + " - Game";
-        state_.showLog = layout.showLog;
-        state_.showChat = layout.showChat;
-        state_.widthTwips = layout.widthTwips;
-        state_.heightTwips = layout.heightTwips;
-        state_.hideLogCaption = layout.hideLogCaption;
-        state_.hideChatCaption = layout.hideChatCaption;
-        state_.highlightBoxesEnabled = layout.highlightBoxesEnabled;
-        state_.chatEnabled = layout.chatEnabled;
-        state_.notifyEnabled = layout.notifyEnabled;
+        ApplyLayout();
         for (int i = 0; i < 64; ++i) {
             CellState& c = state_.cells[static_cast<std::size_t>(i)];
             c.fill = c.border = (i / 8 + i % 8) % 2 == 0 ? kLightCell : kDarkCell;
