@@ -35,7 +35,20 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
           platform.timers, session_, requests_, web_, views_.lobby,
           [this](const std::string& row) { ViewListRow(row); }, [this] { Connect(); }}),
       lobby_(gameLists, lobbyLists, platform.clock, session_, gameList_, views_.lobby,
-             [this](const std::string& id) { ViewGame(id); }) {
+             [this](const std::string& id) { ViewGame(id); }),
+      publicReqs_(lobby::ListWindowContext{gameLists, login, prefs, platform.timers,
+                                           platform.dateTime, session_, requests_}),
+      scoreboard_(lobby::ListWindowContext{gameLists, login, prefs, platform.timers,
+                                           platform.dateTime, session_, requests_}),
+      requestForm_(lobby::FormKind::Request, FormContext()),
+      localGameForm_(lobby::FormKind::LocalGame, FormContext()),
+      playBotForm_(lobby::FormKind::PlayBot, FormContext()) {
+    lobby::LobbyViews& windows = views_.lobby;
+    windows.publicReqs = &publicReqs_;
+    windows.scoreboard = &scoreboard_;
+    windows.requestWin = &requestForm_;
+    windows.localGame = &localGameForm_;
+    windows.playBot = &playBotForm_;
     // The message table; no prefix shadows another, so the order is free.
     notices_.Register(dispatcher_);
     session_.Register();
@@ -48,6 +61,16 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
 }
 
 Setup::~Setup() = default;
+
+lobby::NewGameFormContext Setup::FormContext() {
+    return {lobbyLists,
+            login,
+            prefs,
+            platform_.timers,
+            session_,
+            web_,
+            [this] { return session_.LoggedIn(); }};
+}
 
 void Setup::Load(const StartupEnvironment& env) {
     lobby_.ResetLists();
@@ -81,9 +104,9 @@ void Setup::Unload() {
     gameList_.Unload();
     gameWindow_.Unload();
     const lobby::LobbyViews& v = views_.lobby;
-    for (WindowView* w :
-         {static_cast<WindowView*>(v.publicReqs), static_cast<WindowView*>(v.requestWin),
-          static_cast<WindowView*>(v.scoreboard)}) {
+    for (WindowView* w : {v.localGame, v.playBot, static_cast<WindowView*>(v.publicReqs),
+                          static_cast<WindowView*>(v.requestWin),
+                          static_cast<WindowView*>(v.scoreboard), v.settingsWindow}) {
         if (w != nullptr && w->IsLoaded()) {
             w->Unload();
         }

@@ -13,7 +13,9 @@
 #include "client/core/game/game_window.h"
 #include "client/core/lobby/game_list_window.h"
 #include "client/core/lobby/game_lists.h"
+#include "client/core/lobby/list_windows.h"
 #include "client/core/lobby/lobby.h"
+#include "client/core/lobby/new_game_forms.h"
 #include "client/core/lobby/request_actions.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/protocol/dispatcher.h"
@@ -52,8 +54,9 @@ struct Platform {
 
 using protocol::ServerAddress;
 
-// The windows the controller talks to. Any of them may be missing; the
-// game list is the controller's own (see gameList()).
+// The windows the controller talks to. Any of them may be missing. The
+// lobby's windows are the controller's own (see gameList(), publicReqs()
+// and the forms); their entries here may be replaced by tests.
 struct Views {
     FloaterView* floater = nullptr;
     TrayMenuView* trayMenu = nullptr;
@@ -157,6 +160,11 @@ class Setup {
     protocol::Dispatcher& dispatcher() { return dispatcher_; }
     lobby::RequestActions& requests() { return requests_; }
     lobby::GameListWindow& gameList() { return gameList_; }
+    lobby::PublicReqsWindow& publicReqs() { return publicReqs_; }
+    lobby::ScoreboardWindow& scoreboard() { return scoreboard_; }
+    lobby::NewGameForm& requestForm() { return requestForm_; }
+    lobby::NewGameForm& localGameForm() { return localGameForm_; }
+    lobby::NewGameForm& playBotForm() { return playBotForm_; }
     game::GameSession& currentGame() { return gameSession_; }
     game::GameWindow& gameWindow() { return gameWindow_; }
 
@@ -167,6 +175,7 @@ class Setup {
     platform::Timer& CloseSoundTimer() { return *closeSoundTimer_; }
 
   private:
+    lobby::NewGameFormContext FormContext();
     void DoubleClick();
     void RefreshShownWindows();
 
@@ -188,6 +197,11 @@ class Setup {
     lobby::RequestActions requests_;
     lobby::GameListWindow gameList_;
     lobby::Lobby lobby_;
+    lobby::PublicReqsWindow publicReqs_;
+    lobby::ScoreboardWindow scoreboard_;
+    lobby::NewGameForm requestForm_;
+    lobby::NewGameForm localGameForm_;
+    lobby::NewGameForm playBotForm_;
 };
 
 }  // namespace qc

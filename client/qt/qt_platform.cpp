@@ -174,6 +174,12 @@ std::string QtDateTimeFormat::Date(const platform::CivilTime& t) {
     return ToWire(QLocale().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
 }
 
+std::string QtDateTimeFormat::Fixed(double value, int decimals) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return ToWire(locale.toString(value, 'f', decimals));
+}
+
 void QtEventLoop::ProcessPendingEvents() {
     const QuitGate::Nested nested;
     QCoreApplication::processEvents();

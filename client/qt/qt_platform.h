@@ -80,6 +80,7 @@ class QtDateTimeFormat : public platform::DateTimeFormat {
   public:
     std::string DateTime(const platform::CivilTime& t) override;
     std::string Date(const platform::CivilTime& t) override;
+    std::string Fixed(double value, int decimals) override;
 };
 
 class QtEventLoop : public platform::EventLoop {

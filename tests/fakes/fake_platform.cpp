@@ -184,4 +184,12 @@ std::string IsoDateTimeFormat::Date(const platform::CivilTime& t) {
     return buf;
 }
 
+std::string IsoDateTimeFormat::Fixed(double value, int decimals) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    std::string out = buf;
+    std::replace(out.begin(), out.end(), '.', decimalSeparator);
+    return out;
+}
+
 }  // namespace qc::fakes

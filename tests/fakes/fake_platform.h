@@ -210,11 +210,14 @@ class RecordingPlainWindow : public WindowView {
     bool shown = false;
 };
 
-// Formats as "2026-12-09 12:00:00" and "2026-12-09".
+// Formats as "2026-12-09 12:00:00" and "2026-12-09"; numbers with the
+// decimal separator asked for.
 class IsoDateTimeFormat : public platform::DateTimeFormat {
   public:
     std::string DateTime(const platform::CivilTime& t) override;
     std::string Date(const platform::CivilTime& t) override;
+    std::string Fixed(double value, int decimals) override;
+    char decimalSeparator = '.';
 };
 
 class RecordingTrayMenu : public TrayMenuView {

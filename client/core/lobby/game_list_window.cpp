@@ -74,11 +74,7 @@ void GameListWindow::Show() {
 
 void GameListWindow::Load() {
     for (GridState& g : state_.grids) {
-        g.rows.clear();
-        g.row = 1;
-        g.selected = false;
-        g.currentRow = 0;
-        g.currentCol = g.Visible();
+        ClearGrid(g);
     }
     state_.buttons = GameListButtons{};
     EnableWindows();
@@ -168,38 +164,14 @@ void GameListWindow::Update() {
 }
 
 void GameListWindow::Pick(GridId id, int row, int col) {
-    GridState& g = state_.grids[id];
-    if (row >= 1 && row <= g.DataRows()) {
-        g.currentRow = row;
-        g.currentCol = col;
-        if (col >= 0 && col < g.Visible()) {
-            g.row = row;
-        }
-    }
+    PickCell(state_.grids[id], row, col);
     Select(id);
     Render();
 }
 
 void GameListWindow::Select(GridId id) {
-    GridState& g = state_.grids[id];
-    if (g.rows.empty()) {
-        g.selected = false;
-        g.currentRow = 0;
-        g.currentCol = g.Visible();
-        EnableFor(id, false);
-        return;
-    }
     // A refresh that shortened the list selects its last row.
-    if (g.row > g.DataRows()) {
-        g.row = g.DataRows();
-    }
-    if (g.row < 1) {
-        g.row = 1;
-    }
-    g.selected = true;
-    g.currentRow = g.row;
-    g.currentCol = g.Visible();
-    EnableFor(id, true);
+    EnableFor(id, SelectRow(state_.grids[id]));
 }
 
 void GameListWindow::EnableFor(GridId id, bool on) {

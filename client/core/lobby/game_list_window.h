@@ -10,6 +10,7 @@
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/web_pages.h"
 #include "client/core/lobby/game_lists.h"
+#include "client/core/lobby/grid.h"
 #include "client/core/lobby/request_actions.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/settings/settings.h"
@@ -23,27 +24,6 @@ namespace qc::lobby {
 // The four grids: their index is also the list number of the opponent
 // buttons.
 enum GridId : int { kOpenGrid = 0, kClosedGrid = 1, kForGrid = 2, kByGrid = 3 };
-
-// One grid as the window shows it. Row 0 is the header; data row r shows
-// element r - 1 of its list.
-struct GridState {
-    std::vector<std::string> headers;
-    std::vector<int> widths;  // twips; the hidden last column is not listed
-    std::vector<std::vector<std::string>> rows;
-    // The selected data row (1-based); only meaningful while `selected`.
-    int row = 1;
-    bool selected = false;
-    // The grid's current cell; the column is parked past the visible ones
-    // so that no built-in marking shows.
-    int currentRow = 0;
-    int currentCol = 0;
-
-    int Visible() const { return static_cast<int>(headers.size()); }
-    int DataRows() const { return static_cast<int>(rows.size()); }
-    // The row painted in the highlight colour, or 0.
-    int HighlightRow() const { return selected ? row : 0; }
-    bool operator==(const GridState&) const = default;
-};
 
 // Which of the window's buttons may be pressed.
 struct GameListButtons {

@@ -22,6 +22,10 @@ std::int16_t Int16Of(std::string_view text) {
     return protocol::RoundToInt16(protocol::LeadingNumber(text)).value_or(0);
 }
 
+std::int32_t Int32Of(std::string_view text) {
+    return protocol::RoundToInt32(protocol::LeadingNumber(text)).value_or(0);
+}
+
 // Reads requests' first five fields; the unit and guest fields differ.
 RequestRec RequestHead(CommaFields& f) {
     RequestRec r;
@@ -80,13 +84,13 @@ ScoreRec ParseScore(std::string_view line) {
     CommaFields f(line);
     ScoreRec r;
     if (const auto v = f.Next()) {
-        r.Wins = Int16Of(*v);
+        r.Wins = Int32Of(*v);
     }
     if (const auto v = f.Next()) {
-        r.Losses = Int16Of(*v);
+        r.Losses = Int32Of(*v);
     }
     if (const auto v = f.Next()) {
-        r.Draws = Int16Of(*v);
+        r.Draws = Int32Of(*v);
     }
     r.QVID = std::string(f.Next().value_or(""));
     r.Version = std::string(f.Rest());

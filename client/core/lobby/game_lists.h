@@ -41,10 +41,11 @@ struct RequestRec {
     bool GuestsAllowed = false;
 };
 
+// Counts are 32-bit: a busy server's players pass 32767 games.
 struct ScoreRec {
-    std::int16_t Wins = 0;
-    std::int16_t Losses = 0;
-    std::int16_t Draws = 0;
+    std::int32_t Wins = 0;
+    std::int32_t Losses = 0;
+    std::int32_t Draws = 0;
     std::string QVID;
     std::string Version;
 };

@@ -251,34 +251,52 @@ TEST(GameListWindow, PositionIsKeptUnlessClosedAtTheOrigin) {
     EXPECT_FALSE(w.IsShown());
 }
 
-TEST(GameListWindow, WindowButtonsFollowTheWindowsThatExist) {
+TEST(GameListWindow, WindowButtonsOpenTheLobbyWindowsAndAskForTheirLists) {
     FakeController fc;
-    fakes::RecordingListWindow scoreboard;
     fakes::RecordingPlainWindow settingsWindow;
-    fc.setup->views().lobby.scoreboard = &scoreboard;
     fc.setup->views().lobby.settingsWindow = &settingsWindow;
     GameListWindow& w = fc.setup->gameList();
     w.Show();
-    EXPECT_TRUE(w.Buttons().scoreboard);
-    EXPECT_TRUE(w.Buttons().settings);
-    EXPECT_FALSE(w.Buttons().publicReqs);
-    EXPECT_FALSE(w.Buttons().request);
+    const GameListButtons& b = w.Buttons();
+    EXPECT_TRUE(b.publicReqs && b.request && b.local && b.bot && b.scoreboard && b.settings);
     fc.LoginAsGuest();
     fc.TakeSent();
     w.Scoreboard();
+    w.PublicReqs();
+    w.Request();
+    w.Local();
+    w.Bot();
     w.Settings();
-    w.Settings();    // already shown: only the focus
-    w.PublicReqs();  // no window: nothing
+    w.Settings();  // already shown: only the focus
     w.MyStats();
     w.BuySlots();
     w.KnightsTour();
     EXPECT_EQ(fc.TakeSent(),
-              (std::vector<std::string>{"guest42 scoreboard\r", "guest42 getsettings\r"}));
-    EXPECT_TRUE(scoreboard.shown);
+              (std::vector<std::string>{"guest42 scoreboard\r", "guest42 publicreqs\r",
+                                        "guest42 requestwin\r", "guest42 getsettings\r"}));
+    EXPECT_TRUE(fc.setup->scoreboard().IsShown());
+    EXPECT_TRUE(fc.setup->publicReqs().IsShown());
+    EXPECT_TRUE(fc.setup->requestForm().IsShown());
+    EXPECT_TRUE(fc.setup->localGameForm().IsShown());
+    EXPECT_TRUE(fc.setup->playBotForm().IsShown());
     EXPECT_EQ(fc.shell.Urls(),
               (std::vector<std::string>{"http://games.example/stats.html?qvid=guest42",
                                         "http://games.example/buyslots.html",
                                         "http://games.example/knightstour.html"}));
+}
+
+TEST(GameListWindow, AMissingWindowLeavesItsButtonGrey) {
+    FakeController fc;
+    fc.setup->views().lobby.publicReqs = nullptr;
+    GameListWindow& w = fc.setup->gameList();
+    w.Show();
+    EXPECT_FALSE(w.Buttons().publicReqs);
+    EXPECT_FALSE(w.Buttons().settings);
+    EXPECT_TRUE(w.Buttons().scoreboard);
+    fc.LoginAsGuest();
+    fc.TakeSent();
+    w.PublicReqs();
+    EXPECT_TRUE(fc.TakeSent().empty());
 }
 
 }  // namespace

@@ -68,8 +68,10 @@ TEST(GameListWidget, ShowsTheListsInDarkGridsWithTheHeaders) {
     EXPECT_EQ(f.w->SlotsLab()->text(), QStringLiteral("Using 3/5 game slots"));
     EXPECT_FALSE(f.Enabled("View0"));
     EXPECT_FALSE(f.Enabled("Accept"));
-    // Windows that do not exist yet cannot be opened.
-    EXPECT_FALSE(f.Enabled("PublicReqsBut"));
+    // The lobby's windows open; the settings window is not there.
+    EXPECT_TRUE(f.Enabled("PublicReqsBut"));
+    EXPECT_TRUE(f.Enabled("BotBut"));
+    EXPECT_FALSE(f.Enabled("SettingsBut"));
     EXPECT_TRUE(f.Enabled("KnightBut"));
 }
 
