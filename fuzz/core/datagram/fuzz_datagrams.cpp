@@ -10,6 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qc::fakes::FakeController fc;
     fc.setup->gameList().Show();
     fc.setup->gameWindow().Show();
+    fc.setup->publicReqs().Show();
+    fc.setup->scoreboard().Show();
+    fc.setup->requestForm().Show();
     fc.setup->Connect();
     // The input is a sequence of chunks separated by 0xFF bytes; the byte
     // after a separator picks an action before the next datagram.
@@ -22,10 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         fc.socket.Receive(chunk);
+        const std::string typed = chunk;
         chunk.clear();
         if (i < size) {
             const std::uint8_t action = data[i++];
-            switch (action % 6) {
+            switch (action % 9) {
                 case 0:
                     fc.timers.Advance((action >> 3) * 1000);
                     break;
@@ -41,6 +45,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 case 4:
                     fc.socket.failRead = !fc.socket.failRead;
                     break;
+                case 5:
+                    // A pick in a list window, then its buttons.
+                    fc.setup->publicReqs().Pick(action >> 4, action & 8 ? 0 : 9);
+                    fc.setup->publicReqs().Accept();
+                    fc.setup->scoreboard().Pick(action >> 4, 1);
+                    fc.setup->scoreboard().Request();
+                    break;
+                case 6: {
+                    // The chunk typed into the request form's boxes, then Enter.
+                    qc::lobby::NewGameForm& form = fc.setup->requestForm();
+                    form.Show();
+                    form.EditOpponent(typed);
+                    form.EditMoveTime(typed);
+                    form.ChooseUnit(action >> 5);
+                    form.Start();
+                    break;
+                }
                 default:
                     fc.setup->trayIcon().Deliver(512 + action % 8);
                     break;
