@@ -127,28 +127,17 @@ NewGameForm::NewGameForm(FormKind kind, NewGameFormContext context) : ctx_(std::
 
 NewGameForm::~NewGameForm() = default;
 
-std::int32_t settings::Settings::*NewGameForm::SavedX() const {
+NewGameForm::SavedPlace NewGameForm::Saved() const {
+    using S = settings::Settings;
     switch (state_.kind) {
         case FormKind::Request:
-            return &settings::Settings::RequestX;
+            return {&S::RequestX, &S::RequestY};
         case FormKind::LocalGame:
-            return &settings::Settings::LocalGameX;
+            return {&S::LocalGameX, &S::LocalGameY};
         case FormKind::PlayBot:
             break;
     }
-    return &settings::Settings::PlayBotX;
-}
-
-std::int32_t settings::Settings::*NewGameForm::SavedY() const {
-    switch (state_.kind) {
-        case FormKind::Request:
-            return &settings::Settings::RequestY;
-        case FormKind::LocalGame:
-            return &settings::Settings::LocalGameY;
-        case FormKind::PlayBot:
-            break;
-    }
-    return &settings::Settings::PlayBotY;
+    return {&S::PlayBotX, &S::PlayBotY};
 }
 
 void NewGameForm::Load() {
@@ -178,8 +167,9 @@ void NewGameForm::Show() {
     noGuestsTimer_->SetEnabled(state_.kind == FormKind::Request);
     Render();
     if (view_ != nullptr) {
-        view_->Open({static_cast<double>(ctx_.prefs.*SavedX()),
-                     static_cast<double>(ctx_.prefs.*SavedY()), 0, 0});
+        const SavedPlace saved = Saved();
+        view_->Open({static_cast<double>(ctx_.prefs.*saved.x),
+                     static_cast<double>(ctx_.prefs.*saved.y), 0, 0});
     }
 }
 
@@ -195,8 +185,9 @@ void NewGameForm::Unload() {
     }
     const WindowRect r = view_->Geometry();
     if (r.left != 0 || r.top != 0) {
-        ctx_.prefs.*SavedX() = static_cast<std::int32_t>(std::lround(r.left));
-        ctx_.prefs.*SavedY() = static_cast<std::int32_t>(std::lround(r.top));
+        const SavedPlace saved = Saved();
+        ctx_.prefs.*saved.x = static_cast<std::int32_t>(std::lround(r.left));
+        ctx_.prefs.*saved.y = static_cast<std::int32_t>(std::lround(r.top));
     }
     view_->Close();
 }

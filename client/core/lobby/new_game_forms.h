@@ -136,8 +136,11 @@ class NewGameForm : public RequestWindowView {
     void Render();
     void ApplyNoGuests();
     void CheckCancelOnLogout();
-    std::int32_t settings::Settings::*SavedX() const;
-    std::int32_t settings::Settings::*SavedY() const;
+    struct SavedPlace {
+        std::int32_t settings::Settings::*x;
+        std::int32_t settings::Settings::*y;
+    };
+    SavedPlace Saved() const;
 
     NewGameFormContext ctx_;
     NewGameFormView* view_ = nullptr;
