@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "client/core/protocol/commands.h"
+#include "client/core/protocol/wire_number.h"
 #include "client/core/text.h"
 
 namespace qc {
@@ -42,18 +43,31 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
                                            platform.dateTime, session_, requests_}),
       requestForm_(lobby::FormKind::Request, FormContext()),
       localGameForm_(lobby::FormKind::LocalGame, FormContext()),
-      playBotForm_(lobby::FormKind::PlayBot, FormContext()) {
+      playBotForm_(lobby::FormKind::PlayBot, FormContext()),
+      settingsWindow_(settings::SettingsWindowContext{
+          session_, prefs, AppRemember, credits, platform.dialogs,
+          [this](const std::string& page) { web_.Site(page); }, [this] { gameWindow_.Unload(); },
+          [this] { status_.AlwaysOnTop(); }}),
+      createAccount_(AccountContext()),
+      changePassword_(account::ChangePasswordContext{
+          AccountContext(), [this] { return login.QVID; },
+          [this](const std::string& hash) { session_.StoreDigest(hash); }}) {
+    views_.settings = &settingsWindow_;
+    settingsWindow_.openChangePassword = [this] { changePassword_.Show(); };
+    settingsWindow_.openCreateAccount = [this] { createAccount_.Show(); };
     lobby::LobbyViews& windows = views_.lobby;
     windows.publicReqs = &publicReqs_;
     windows.scoreboard = &scoreboard_;
     windows.requestWin = &requestForm_;
     windows.localGame = &localGameForm_;
     windows.playBot = &playBotForm_;
+    windows.settingsWindow = &settingsWindow_;
     // The message table; no prefix shadows another, so the order is free.
     notices_.Register(dispatcher_);
     session_.Register();
     lobby_.Register(dispatcher_);
     gameSession_.Register(dispatcher_);
+    RegisterAccountReplies();
     session_.onUpdated = [this] { RefreshShownWindows(); };
     lobby_.openGamesEnded = [this] { gameWindow_.OpenGamesArrived(); };
     trayIcon_.MouseUp = [this](int button) { TrayMouseUp(button); };
@@ -61,6 +75,36 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
 }
 
 Setup::~Setup() = default;
+
+account::AccountWindowContext Setup::AccountContext() {
+    return {platform_.dialogs, settingsWindow_,
+            [this](const std::string& command) { session_.Send(command, true); },
+            [this](const std::string& page) { web_.Site(page); }};
+}
+
+void Setup::RegisterAccountReplies() {
+    using protocol::Match;
+    dispatcher_.AddMessage({"settings: ", Match::Prefix, [this](const std::string& line) {
+                                settingsWindow_.RemoteSettings(protocol::MidFrom(line, 11));
+                                return true;
+                            }});
+    dispatcher_.AddMessage({"created", Match::Whole, [this](const std::string&) {
+                                createAccount_.Created();
+                                return true;
+                            }});
+    dispatcher_.AddMessage({"!c", Match::Prefix, [this](const std::string& line) {
+                                createAccount_.Refused(line);
+                                return true;
+                            }});
+    dispatcher_.AddMessage({"changedpw", Match::Whole, [this](const std::string&) {
+                                changePassword_.Changed();
+                                return true;
+                            }});
+    dispatcher_.AddMessage({"!a", Match::Prefix, [this](const std::string& line) {
+                                changePassword_.Refused(line);
+                                return true;
+                            }});
+}
 
 lobby::NewGameFormContext Setup::FormContext() {
     return {lobbyLists,
@@ -100,6 +144,8 @@ void Setup::Load(const StartupEnvironment& env) {
 void Setup::Unload() {
     Send(protocol::cmd::Disconnect());
     // Each window stores its position as it unloads, before the save below.
+    changePassword_.Unload();
+    createAccount_.Unload();
     status_.HideFloater();
     gameList_.Unload();
     gameWindow_.Unload();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "client/core/account/account_windows.h"
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/tray_icon.h"
 #include "client/core/desktop/web_pages.h"
@@ -22,6 +23,7 @@
 #include "client/core/protocol/notices.h"
 #include "client/core/protocol/session.h"
 #include "client/core/settings/settings.h"
+#include "client/core/settings/settings_window.h"
 #include "client/core/window_views.h"
 #include "client/platform/autostart.h"
 #include "client/platform/clock.h"
@@ -143,6 +145,7 @@ class Setup {
     protocol::StatusCounters counters;
     lobby::GameLists gameLists;
     lobby::LobbyLists lobbyLists;
+    settings::AccountCredits credits;
     game::CurrentGame game;
     settings::Settings prefs;
     // Remember the password digest in the settings file.
@@ -165,6 +168,9 @@ class Setup {
     lobby::NewGameForm& requestForm() { return requestForm_; }
     lobby::NewGameForm& localGameForm() { return localGameForm_; }
     lobby::NewGameForm& playBotForm() { return playBotForm_; }
+    settings::SettingsWindow& settingsWindow() { return settingsWindow_; }
+    account::CreateAccountWindow& createAccount() { return createAccount_; }
+    account::ChangePasswordWindow& changePassword() { return changePassword_; }
     game::GameSession& currentGame() { return gameSession_; }
     game::GameWindow& gameWindow() { return gameWindow_; }
 
@@ -176,6 +182,8 @@ class Setup {
 
   private:
     lobby::NewGameFormContext FormContext();
+    account::AccountWindowContext AccountContext();
+    void RegisterAccountReplies();
     void DoubleClick();
     void RefreshShownWindows();
 
@@ -202,6 +210,9 @@ class Setup {
     lobby::NewGameForm requestForm_;
     lobby::NewGameForm localGameForm_;
     lobby::NewGameForm playBotForm_;
+    settings::SettingsWindow settingsWindow_;
+    account::CreateAccountWindow createAccount_;
+    account::ChangePasswordWindow changePassword_;
 };
 
 }  // namespace qc

@@ -8,6 +8,42 @@
 // tests use recording fakes. A null view means the window does not exist.
 namespace qc {
 
+// Where a window is and how big it is, in twips.
+struct WindowRect {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    bool operator==(const WindowRect&) const = default;
+};
+
+// What a window's logic needs of the widget that draws it: the state it is
+// handed, and where it stands.
+template <typename State>
+class StateView {
+  public:
+    virtual ~StateView() = default;
+    virtual void Render(const State& state) = 0;
+    // Places the window and shows it in front, with the focus. A width or
+    // height of 0 keeps the window's own size.
+    virtual void Open(const WindowRect& at) = 0;
+    // Brings the shown window to the front.
+    virtual void Raise() = 0;
+    virtual void Close() = 0;
+    virtual WindowRect Geometry() const = 0;
+};
+
+// A child window, opened centred over its parent.
+template <typename State>
+class ChildView {
+  public:
+    virtual ~ChildView() = default;
+    virtual void Render(const State& state) = 0;
+    // Shows the window in front, centred over `parent`.
+    virtual void OpenOver(const WindowRect& parent) = 0;
+    virtual void Close() = 0;
+};
+
 class WindowView {
   public:
     virtual ~WindowView() = default;

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -207,6 +209,31 @@ platform::MessageAnswer QtDialogs::MessageBox(const std::string& text,
         return platform::MessageAnswer::Ok;
     }
     return result == QMessageBox::Yes ? platform::MessageAnswer::Yes : platform::MessageAnswer::No;
+}
+
+std::optional<std::filesystem::path> QtDialogs::OpenFile(
+    const std::string& title, const std::vector<platform::FileFilter>& filters,
+    const std::filesystem::path& current) {
+    const QuitGate* gate = QuitGate::Current();
+    if (gate != nullptr && gate->Pending()) {
+        return std::nullopt;
+    }
+    QStringList names;
+    for (const platform::FileFilter& f : filters) {
+        names << FromWire(f.name) + QStringLiteral(" (") + FromWire(f.pattern) + QLatin1Char(')');
+    }
+    const QFileInfo start(FromPath(current));
+    QFileDialog dialog(nullptr, FromWire(title), start.absolutePath());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(names);
+    if (start.exists()) {
+        dialog.selectFile(start.absoluteFilePath());
+    }
+    const QuitGate::Nested nested;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return ToPath(dialog.selectedFiles().constFirst());
 }
 
 QtUdpSocket::QtUdpSocket() {

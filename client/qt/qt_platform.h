@@ -94,6 +94,9 @@ class QtDialogs : public platform::Dialogs {
   public:
     platform::MessageAnswer MessageBox(const std::string& text,
                                        platform::MessageButtons buttons) override;
+    std::optional<std::filesystem::path> OpenFile(const std::string& title,
+                                                  const std::vector<platform::FileFilter>& filters,
+                                                  const std::filesystem::path& current) override;
 };
 
 // The game server's UDP socket. Only datagrams from the server's address and

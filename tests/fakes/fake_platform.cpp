@@ -171,6 +171,18 @@ platform::MessageAnswer ScriptedDialogs::MessageBox(const std::string& text,
                                                    : platform::MessageAnswer::No;
 }
 
+std::optional<std::filesystem::path> ScriptedDialogs::OpenFile(
+    const std::string& title, const std::vector<platform::FileFilter>& filters,
+    const std::filesystem::path& current) {
+    fileDialogs.push_back({title, filters, current});
+    if (files.empty()) {
+        return std::nullopt;
+    }
+    auto answer = files.front();
+    files.erase(files.begin());
+    return answer;
+}
+
 std::string IsoDateTimeFormat::DateTime(const platform::CivilTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,

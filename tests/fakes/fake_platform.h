@@ -130,9 +130,21 @@ class ScriptedDialogs : public platform::Dialogs {
         std::string text;
         platform::MessageButtons buttons;
     };
+    std::optional<std::filesystem::path> OpenFile(const std::string& title,
+                                                  const std::vector<platform::FileFilter>& filters,
+                                                  const std::filesystem::path& current) override;
     std::vector<Box> boxes;
     std::vector<platform::MessageAnswer> answers;  // used in order; then Ok/No
     std::function<void()> whileOpen;
+    // File dialogs: what each was opened with, and the answers in order
+    // (then: cancelled).
+    struct FileDialog {
+        std::string title;
+        std::vector<platform::FileFilter> filters;
+        std::filesystem::path current;
+    };
+    std::vector<FileDialog> fileDialogs;
+    std::vector<std::optional<std::filesystem::path>> files;
 };
 
 class RecordingFloater : public FloaterView {

@@ -150,6 +150,23 @@ void Session::Disconnect(const std::string& tooltip) {
     status_.SetState(desktop::kStateOffline, tooltip);
 }
 
+void Session::ChangeAccount(const std::string& qvid, const std::string& pwHash) {
+    login_.QVID = qvid;
+    login_.PWHash = pwHash;
+}
+
+void Session::StoreDigest(const std::string& pwHash) {
+    login_.PWHash = pwHash;
+}
+
+void Session::LogInAgainSoon() {
+    timers_.ping.SetEnabled(false);
+    Disconnect(std::string(text::kProgramName) + kCrLf + "Connecting . . .");
+    // The new login starts at the second tick of the ping timer.
+    login_.PingTime = 2;
+    timers_.ping.SetEnabled(true);
+}
+
 void Session::FailAndRetry(const std::string& reason) {
     timers_.ping.SetEnabled(false);
     Disconnect(RetryTooltip(reason));

@@ -7,6 +7,7 @@
 #include "client/core/desktop/status_display.h"
 #include "client/core/protocol/controller.h"
 #include "client/core/protocol/dispatcher.h"
+#include "client/core/settings/settings_window.h"
 #include "client/core/window_views.h"
 #include "client/platform/clock.h"
 #include "client/platform/datagram_socket.h"
@@ -32,7 +33,7 @@ struct SessionTimers {
 // The login to the game server: sending lines, logging in and refreshing,
 // dropping the login, the keep-alive and time-out timers, and the
 // login-level server messages ("guest: ", "update:", "ping", the refusals).
-class Session : public CommandSink {
+class Session : public CommandSink, public settings::LoginControl {
   public:
     Session(LoginState& login, StatusCounters& counters, platform::DatagramSocket& socket,
             platform::EventLoop& eventLoop, const platform::Clock& clock,
@@ -49,12 +50,14 @@ class Session : public CommandSink {
     // not logged in unless noStateCheck is set.
     void Send(const std::string& msg, bool noStateCheck);
     void Send(const std::string& command) override { Send(command, false); }
+    const std::string& Qvid() const override { return login_.QVID; }
+    const std::string& PwHash() const override { return login_.PWHash; }
     // Sends a composed command by its rule: most need the login, the
     // account commands go out at any time, and the settings command waits
     // for the next login instead of being lost.
-    void SendCommand(const std::string& command);
+    void SendCommand(const std::string& command) override;
     // Logs in, or refreshes when already logged in.
-    void Connect();
+    void Connect() override;
     void Disconnect(const std::string& tooltip);
     // Connects after the short wait of a click; a further click restarts it.
     void ConnectSoon();
@@ -68,10 +71,18 @@ class Session : public CommandSink {
     void TimeOutTick();
     void ConnectTimerTick();
 
+    // The account the next login uses.
+    void ChangeAccount(const std::string& qvid, const std::string& pwHash) override;
+    // A new digest for the same account, after its password was changed.
+    void StoreDigest(const std::string& pwHash);
+    // Drops the login and logs in again two seconds later, as after an
+    // account change.
+    void LogInAgainSoon() override;
+
     // Drops the login and retries in a minute, showing why.
     void FailAndRetry(const std::string& reason);
 
-    bool LoggedIn() const { return status_.State() >= desktop::kStateIdle; }
+    bool LoggedIn() const override { return status_.State() >= desktop::kStateIdle; }
     const ServerAddress& Server() const { return server_; }
 
     // Runs after each "update:" once the status is applied: the windows

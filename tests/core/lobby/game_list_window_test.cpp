@@ -253,8 +253,6 @@ TEST(GameListWindow, PositionIsKeptUnlessClosedAtTheOrigin) {
 
 TEST(GameListWindow, WindowButtonsOpenTheLobbyWindowsAndAskForTheirLists) {
     FakeController fc;
-    fakes::RecordingPlainWindow settingsWindow;
-    fc.setup->views().lobby.settingsWindow = &settingsWindow;
     GameListWindow& w = fc.setup->gameList();
     w.Show();
     const GameListButtons& b = w.Buttons();
@@ -279,6 +277,7 @@ TEST(GameListWindow, WindowButtonsOpenTheLobbyWindowsAndAskForTheirLists) {
     EXPECT_TRUE(fc.setup->requestForm().IsShown());
     EXPECT_TRUE(fc.setup->localGameForm().IsShown());
     EXPECT_TRUE(fc.setup->playBotForm().IsShown());
+    EXPECT_TRUE(fc.setup->settingsWindow().IsShown());
     EXPECT_EQ(fc.shell.Urls(),
               (std::vector<std::string>{"http://games.example/stats.html?qvid=guest42",
                                         "http://games.example/buyslots.html",
@@ -288,6 +287,7 @@ TEST(GameListWindow, WindowButtonsOpenTheLobbyWindowsAndAskForTheirLists) {
 TEST(GameListWindow, AMissingWindowLeavesItsButtonGrey) {
     FakeController fc;
     fc.setup->views().lobby.publicReqs = nullptr;
+    fc.setup->views().lobby.settingsWindow = nullptr;
     GameListWindow& w = fc.setup->gameList();
     w.Show();
     EXPECT_FALSE(w.Buttons().publicReqs);

@@ -68,10 +68,10 @@ TEST(GameListWidget, ShowsTheListsInDarkGridsWithTheHeaders) {
     EXPECT_EQ(f.w->SlotsLab()->text(), QStringLiteral("Using 3/5 game slots"));
     EXPECT_FALSE(f.Enabled("View0"));
     EXPECT_FALSE(f.Enabled("Accept"));
-    // The lobby's windows open; the settings window is not there.
+    // Every window the buttons open is there.
     EXPECT_TRUE(f.Enabled("PublicReqsBut"));
     EXPECT_TRUE(f.Enabled("BotBut"));
-    EXPECT_FALSE(f.Enabled("SettingsBut"));
+    EXPECT_TRUE(f.Enabled("SettingsBut"));
     EXPECT_TRUE(f.Enabled("KnightBut"));
 }
 
@@ -131,6 +131,7 @@ TEST(GameListWidget, AStateLandsOnTheControls) {
     state.buttons.view[0] = true;
     state.buttons.accept = true;
     state.buttons.scoreboard = true;
+    state.buttons.settings = false;
     state.caption = "Quorvel Chess - zoe";
     state.clock = "2026-12-24 08:00:00";
     state.slotsText = "Using 2/5 game slots";
