@@ -5,7 +5,7 @@
 #include "client/core/lobby/new_game_forms.h"
 #include "client/core/protocol/commands.h"
 #include "tests/e2e/e2e_support.h"
-#include "tests/fakes/recording_lobby_views.h"
+#include "tests/fakes/recording_views.h"
 
 namespace qc::e2e {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "client/core/lobby/new_game_forms.h"
 #include "tests/fakes/controller_fixture.h"
-#include "tests/fakes/recording_lobby_views.h"
+#include "tests/fakes/recording_views.h"
 
 namespace qc::lobby {
 namespace {
