@@ -13,6 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fc.setup->publicReqs().Show();
     fc.setup->scoreboard().Show();
     fc.setup->requestForm().Show();
+    fc.setup->views().settings = &fc.setup->settingsWindow();
+    fc.setup->settingsWindow().Show();
+    fc.setup->createAccount().Show();
+    fc.setup->changePassword().Show();
     fc.setup->Connect();
     // The input is a sequence of chunks separated by 0xFF bytes; the byte
     // after a separator picks an action before the next datagram.
