@@ -131,7 +131,8 @@ int main(int argc, char** argv) {
 
     // Windows are built when first shown: most sessions stay in the tray.
     qc::ui::FloaterHost floater(*setup);
-    qc::ui::TrayMenu menu(*setup, [&quitGate] { quitGate.RequestQuit(); });
+    qc::ui::TrayMenu menu(*setup);
+    setup->exitProgram = [&quitGate] { quitGate.RequestQuit(); };
     qc::ui::PasswordNotice passwordNotice(dialogs);
     qc::ui::GameListHost gameList(setup->gameList());
     setup->gameList().Attach(&gameList);

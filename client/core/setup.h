@@ -8,6 +8,7 @@
 #include "client/core/account/account_windows.h"
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/tray_icon.h"
+#include "client/core/desktop/tray_menu.h"
 #include "client/core/desktop/web_pages.h"
 #include "client/core/game/current_game.h"
 #include "client/core/game/game_session.h"
@@ -137,6 +138,10 @@ class Setup {
     TrayMenuState MenuState() const { return {status_.FloaterShown(), status_.TrayAvailable()}; }
     // The menu's "My Games and Requests": the window, with fresh lists.
     void MenuGameList();
+    // Carries out a menu item.
+    void MenuChoose(desktop::MenuItem item);
+    // Ends the program through the one shutdown; set by the program.
+    std::function<void()> exitProgram;
 
     // State. Each struct is written by the subsystem named on it; tests and
     // the start-up read and seed them here.
