@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     QuitOnSignals(app, quitGate);
 
     qc::qt::QtUdpSocket socket;
+    qc::qt::QtStreamSocket bannerSocket;
     qc::qt::QtTimerFactory timers;
     qc::qt::QtClock clock;
     qc::qt::QtEventLoop eventLoop;
@@ -122,10 +123,11 @@ int main(int argc, char** argv) {
     const std::unique_ptr<qc::platform::Autostart> autostart = qc::qt::MakeAutostart();
     qc::qt::QtTray tray;
 
-    const auto setup =
-        std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, sound,
-                                                 dialogs, shell, files, *autostart, dateTime},
-                                    qc::ServerAddress{cl.server.host, cl.server.port}, cl.web);
+    const auto setup = std::make_unique<qc::Setup>(
+        qc::Platform{socket, timers, clock, eventLoop, tray, sound, dialogs, shell, files,
+                     *autostart, dateTime, bannerSocket},
+        qc::ServerAddress{cl.server.host, cl.server.port}, cl.web,
+        qc::game::BannerServer{cl.banner.host, cl.banner.port});
     setup->web().SetKnightsTour(qc::qt::KnightsTourLocation());
     setup->web().SetReadme(qc::qt::ReadmeLocation(shell));
 

@@ -8,7 +8,8 @@
 
 namespace qc {
 
-Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
+Setup::Setup(Platform platform, ServerAddress server, std::string webBase,
+             game::BannerServer banner)
     : platform_(platform),
       pingTimer_(platform.timers.CreateTimer(1000, [this] { session_.PingTimerTick(); })),
       timeOut_(platform.timers.CreateTimer(10000, [this] { session_.TimeOutTick(); })),
@@ -23,12 +24,15 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
                platform.dialogs, protocol::SessionTimers{*pingTimer_, *timeOut_, *connectTimer_},
                status_, dispatcher_, std::move(server), views_.settings),
       notices_(platform.dialogs, [this](const std::string& page) { web_.Site(page); }),
+      banner_(
+          platform.bannerSocket, platform.timers,
+          banner.host.empty() ? game::BannerServer{session_.Server().host, 80} : std::move(banner)),
       gameWindow_(game::GameWindowContext{
           game, prefs, login, counters, session_, platform.dialogs, platform.dateTime,
           [this](const std::string& page) { web_.Site(page); },
           [this] { session_.ReconnectSoon(); }, platform.clock, platform.timers,
           [this] { Connect(); }, [this] { return session_.LoggedIn(); }, gameLists,
-          [this](const std::string& id) { ViewGame(id); }}),
+          [this](const std::string& id) { ViewGame(id); }, banner_}),
       gameSession_(game, prefs, session_, platform.clock, gameWindow_),
       requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
       gameList_(lobby::GameListContext{

@@ -10,6 +10,7 @@
 #include "client/core/desktop/tray_icon.h"
 #include "client/core/desktop/tray_menu.h"
 #include "client/core/desktop/web_pages.h"
+#include "client/core/game/banner.h"
 #include "client/core/game/current_game.h"
 #include "client/core/game/game_session.h"
 #include "client/core/game/game_window.h"
@@ -35,6 +36,7 @@
 #include "client/platform/locale.h"
 #include "client/platform/media.h"
 #include "client/platform/shell.h"
+#include "client/platform/stream_socket.h"
 #include "client/platform/timer.h"
 #include "client/platform/tray.h"
 
@@ -53,6 +55,8 @@ struct Platform {
     platform::FileSystem& files;
     platform::Autostart& autostart;
     platform::DateTimeFormat& dateTime;
+    // The banner's connection, apart from the game server's.
+    platform::StreamSocket& bannerSocket;
 };
 
 using protocol::ServerAddress;
@@ -83,7 +87,9 @@ struct StartupEnvironment {
 class Setup {
   public:
     // `webBase` is the web site's address; empty: the game server's host.
-    Setup(Platform platform, ServerAddress server, std::string webBase = "");
+    // Banners come from `banner`; no host: the game server's, port 80.
+    Setup(Platform platform, ServerAddress server, std::string webBase = "",
+          game::BannerServer banner = {});
     ~Setup();
     Setup(const Setup&) = delete;
     Setup& operator=(const Setup&) = delete;
@@ -178,6 +184,7 @@ class Setup {
     account::ChangePasswordWindow& changePassword() { return changePassword_; }
     game::GameSession& currentGame() { return gameSession_; }
     game::GameWindow& gameWindow() { return gameWindow_; }
+    game::Banner& banner() { return banner_; }
 
     platform::Timer& PingTimer() { return *pingTimer_; }
     platform::Timer& TimeOut() { return *timeOut_; }
@@ -205,6 +212,7 @@ class Setup {
     protocol::Dispatcher dispatcher_;
     protocol::Session session_;
     protocol::Notices notices_;
+    game::Banner banner_;
     game::GameWindow gameWindow_;
     game::GameSession gameSession_;
     lobby::RequestActions requests_;

@@ -108,6 +108,7 @@ class TwoUserServerTest : public ::testing::Test {
 struct Client {
     fakes::VirtualTimers timers;
     qt::QtUdpSocket socket;
+    qt::QtStreamSocket bannerSocket;
     qt::QtEventLoop eventLoop;
     fakes::RecordingTray tray;
     fakes::RecordingSound sound;
@@ -121,9 +122,10 @@ struct Client {
     std::unique_ptr<Setup> setup;
 
     explicit Client(std::uint16_t port) {
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
-                                                 dialogs, shell, files, autostart, dateTime},
-                                        ServerAddress{"127.0.0.1", port});
+        setup = std::make_unique<Setup>(
+            Platform{socket, timers, timers, eventLoop, tray, sound, dialogs, shell, files,
+                     autostart, dateTime, bannerSocket},
+            ServerAddress{"127.0.0.1", port});
         setup->views().floater = &floater;
         setup->views().settings = &settingsWindow;
     }

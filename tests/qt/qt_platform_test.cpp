@@ -21,6 +21,7 @@ struct RealSocketClient {
     QUdpSocket server;
     fakes::VirtualTimers timers;
     QtUdpSocket socket;
+    QtStreamSocket bannerSocket;
     QtEventLoop eventLoop;
     QtDialogs dialogs;
     fakes::RecordingTray tray;
@@ -35,9 +36,10 @@ struct RealSocketClient {
 
     RealSocketClient() {
         EXPECT_TRUE(server.bind(QHostAddress::LocalHost, 0));
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
-                                                 dialogs, shell, files, autostart, dateTime},
-                                        ServerAddress{"127.0.0.1", server.localPort()});
+        setup = std::make_unique<Setup>(
+            Platform{socket, timers, timers, eventLoop, tray, sound, dialogs, shell, files,
+                     autostart, dateTime, bannerSocket},
+            ServerAddress{"127.0.0.1", server.localPort()});
     }
     // What the server received since the last call.
     QByteArray Received() {
