@@ -25,6 +25,7 @@
 #include "client/ui/desktop/tray_menu.h"
 #include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
+#include "client/ui/lobby/list_window_widget.h"
 
 namespace {
 
@@ -137,6 +138,12 @@ int main(int argc, char** argv) {
     setup->gameList().Attach(&gameList);
     qc::ui::GameWindowHost gameWindow(setup->gameWindow());
     setup->gameWindow().Attach(&gameWindow);
+    qc::ui::ListWindowHost publicReqs(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->publicReqs()); });
+    setup->publicReqs().Attach(&publicReqs);
+    qc::ui::ListWindowHost scoreboard(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->scoreboard()); });
+    setup->scoreboard().Attach(&scoreboard);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
@@ -164,5 +171,7 @@ int main(int argc, char** argv) {
     // The windows go before the controller they talk to.
     setup->gameList().Attach(nullptr);
     setup->gameWindow().Attach(nullptr);
+    setup->publicReqs().Attach(nullptr);
+    setup->scoreboard().Attach(nullptr);
     return code;
 }
