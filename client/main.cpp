@@ -26,6 +26,7 @@
 #include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
 #include "client/ui/lobby/list_window_widget.h"
+#include "client/ui/lobby/new_game_form_widget.h"
 
 namespace {
 
@@ -144,6 +145,15 @@ int main(int argc, char** argv) {
     qc::ui::ListWindowHost scoreboard(
         [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->scoreboard()); });
     setup->scoreboard().Attach(&scoreboard);
+    qc::ui::NewGameFormHost requestForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->requestForm()); });
+    setup->requestForm().Attach(&requestForm);
+    qc::ui::NewGameFormHost localGameForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->localGameForm()); });
+    setup->localGameForm().Attach(&localGameForm);
+    qc::ui::NewGameFormHost playBotForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->playBotForm()); });
+    setup->playBotForm().Attach(&playBotForm);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
@@ -173,5 +183,8 @@ int main(int argc, char** argv) {
     setup->gameWindow().Attach(nullptr);
     setup->publicReqs().Attach(nullptr);
     setup->scoreboard().Attach(nullptr);
+    setup->requestForm().Attach(nullptr);
+    setup->localGameForm().Attach(nullptr);
+    setup->playBotForm().Attach(nullptr);
     return code;
 }
