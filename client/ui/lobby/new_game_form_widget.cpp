@@ -17,6 +17,8 @@ namespace qc::ui {
 
 namespace {
 
+constexpr double kDesignWidthTwips = 4545;
+
 const char* WindowName(lobby::FormKind kind) {
     switch (kind) {
         case lobby::FormKind::Request:
@@ -179,6 +181,9 @@ NewGameFormWidget::NewGameFormWidget(lobby::NewGameForm& logic) : QDialog(nullpt
     buttons->addStretch(1);
     root->addSpacing(4);
     root->addLayout(buttons);
+    // No narrower than the form was designed.
+    const QMargins m = root->contentsMargins();
+    root->addStrut(TwipsToPixels(kDesignWidthTwips) - m.left() - m.right());
 
     setWindowTitle(qt::FromWire(logic_.State().caption));
 }
