@@ -25,6 +25,8 @@
 #include "client/ui/desktop/tray_menu.h"
 #include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
+#include "client/ui/lobby/list_window_widget.h"
+#include "client/ui/lobby/new_game_form_widget.h"
 
 namespace {
 
@@ -140,6 +142,21 @@ int main(int argc, char** argv) {
     setup->gameList().Attach(&gameList);
     qc::ui::GameWindowHost gameWindow(setup->gameWindow());
     setup->gameWindow().Attach(&gameWindow);
+    qc::ui::ListWindowHost publicReqs(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->publicReqs()); });
+    setup->publicReqs().Attach(&publicReqs);
+    qc::ui::ListWindowHost scoreboard(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->scoreboard()); });
+    setup->scoreboard().Attach(&scoreboard);
+    qc::ui::NewGameFormHost requestForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->requestForm()); });
+    setup->requestForm().Attach(&requestForm);
+    qc::ui::NewGameFormHost localGameForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->localGameForm()); });
+    setup->localGameForm().Attach(&localGameForm);
+    qc::ui::NewGameFormHost playBotForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->playBotForm()); });
+    setup->playBotForm().Attach(&playBotForm);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
@@ -167,5 +184,10 @@ int main(int argc, char** argv) {
     // The windows go before the controller they talk to.
     setup->gameList().Attach(nullptr);
     setup->gameWindow().Attach(nullptr);
+    setup->publicReqs().Attach(nullptr);
+    setup->scoreboard().Attach(nullptr);
+    setup->requestForm().Attach(nullptr);
+    setup->localGameForm().Attach(nullptr);
+    setup->playBotForm().Attach(nullptr);
     return code;
 }
