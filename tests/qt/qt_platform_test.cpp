@@ -10,6 +10,7 @@
 
 #include "client/core/setup.h"
 #include "client/qt/qt_platform.h"
+#include "client/ui/desktop/tray_menu.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc::qt {
@@ -153,6 +154,28 @@ TEST(QuitGate, NestedBoxesAllCloseBeforeTheQuit) {
     dialogs.MessageBox("outer", platform::MessageButtons::Ok);
     EXPECT_TRUE(innerReturned);
     EXPECT_EQ(quits, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 2000));
+    EXPECT_EQ(quits, 1);
+}
+
+// The menu's Exit chosen while the sound file dialog is open: the dialog
+// ends as cancelled and the shutdown runs after it, from the main loop.
+TEST(QuitGate, TheMenusExitDuringTheFileDialogClosesItFirst) {
+    int quits = 0;
+    QuitGate gate([&] { ++quits; });
+    fakes::FakeController fc;
+    ui::TrayMenu menu(*fc.setup);
+    fc.setup->exitProgram = [&gate] { gate.RequestQuit(); };
+    QtDialogs dialogs;
+    bool wasOpen = false;
+    QTimer::singleShot(200, [&] {
+        wasOpen = QApplication::activeModalWidget() != nullptr;
+        menu.Item(QStringLiteral("MenuExitChess"))->trigger();
+    });
+    const auto chosen = dialogs.OpenFile("Choose Sound", {{"Wave Files", "*.wav"}}, "/tmp");
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(chosen.has_value());
+    EXPECT_EQ(quits, 0) << "not from inside the dialog's caller";
     ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 2000));
     EXPECT_EQ(quits, 1);
 }
