@@ -35,6 +35,17 @@ std::vector<Option> Options() {
                             "$XDG_DATA_HOME/quorvel-server/quorvel.db).",
                             "PATH"),
          1},
+        {QCommandLineOption("banner-port",
+                            "TCP port of the banner service, on the same address; 0: any free "
+                            "port, the start output tells which (default: no banner service).",
+                            "N"),
+         1},
+        {QCommandLineOption("banners",
+                            "Folder of banner pictures (.png, .jpg, .jpeg, .gif, .bmp), each "
+                            "with a .link file of the same name holding its address; read at "
+                            "start (default: the built-in banners).",
+                            "DIR"),
+         1},
         {QCommandLineOption("add-account",
                             "Create a named account with this password (as typed in a UTF-8 "
                             "terminal) and exit.",
@@ -124,6 +135,15 @@ QString Typed(const QStringList& args, const QString& name) {
     return (name.size() == 1 ? "-" : "--") + name;
 }
 
+std::optional<std::uint16_t> ParsePort(const QString& value) {
+    bool ok = false;
+    const uint port = value.toUInt(&ok);
+    if (!ok || port > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(port);
+}
+
 CommandLine Fail(const QString& message) {
     CommandLine result;
     result.action = Action::Error;
@@ -156,7 +176,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     const std::vector<Option> options = Options();
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "The game server that Quorvel Chess clients log in to, over UDP.\n"
+        "The game server that Quorvel Chess clients log in to, over UDP, and with\n"
+        "--banner-port the banners their game windows show, over TCP.\n"
         "--add-account and --set-slots change the database and exit; without them\n"
         "the server runs until SIGTERM or SIGINT.");
     for (const Option& o : options) {
@@ -198,12 +219,27 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
 
     for (const QString& value : parser.values("port")) {
-        bool ok = false;
-        const uint port = value.toUInt(&ok);
-        if (!ok || port > 65535) {
+        const std::optional<std::uint16_t> port = ParsePort(value);
+        if (!port) {
             return Fail("invalid port '" + value + "' (0 to 65535)");
         }
-        result.port = static_cast<std::uint16_t>(port);
+        result.port = *port;
+    }
+    for (const QString& value : parser.values("banner-port")) {
+        result.bannerPort = ParsePort(value);
+        if (!result.bannerPort) {
+            return Fail("invalid banner port '" + value + "' (0 to 65535)");
+        }
+    }
+    for (const QString& value : parser.values("banners")) {
+        // An empty path would be the working folder, which nobody means.
+        if (value.isEmpty()) {
+            return Fail("invalid banner folder ''");
+        }
+        result.banners = value;
+    }
+    if (result.banners && !result.bannerPort) {
+        return Fail("'--banners' needs '--banner-port'");
     }
     for (const QString& value : parser.values("bind")) {
         if (!result.bind.setAddress(value)) {

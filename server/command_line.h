@@ -22,12 +22,14 @@ struct CommandLine {
     Action action = Action::Serve;
     std::uint16_t port = 3819;  // 0: any free port
     QHostAddress bind = QHostAddress(QHostAddress::Any);
-    std::optional<QString> db;  // none: the default database
-    QString name;               // the account of --add-account or --set-slots
-    QString password;           // --add-account's password
-    int gameSlots = 0;          // --set-slots's count
-    int pingAfter = 60;         // seconds
-    double rate = 10;           // datagrams a second
+    std::optional<QString> db;                // none: the default database
+    std::optional<std::uint16_t> bannerPort;  // none: no banner service; 0: any free port
+    std::optional<QString> banners;           // none: the built-in banners
+    QString name;                             // the account of --add-account or --set-slots
+    QString password;                         // --add-account's password
+    int gameSlots = 0;                        // --set-slots's count
+    int pingAfter = 60;                       // seconds
+    double rate = 10;                         // datagrams a second
     QString text;
 };
 

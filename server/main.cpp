@@ -13,9 +13,12 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "client/core/account/cp1252.h"
+#include "server/banner_server.h"
+#include "server/banners.h"
 #include "server/command_line.h"
 #include "server/core/accounts.h"
 #include "server/core/server_core.h"
@@ -142,7 +145,27 @@ int main(int argc, char** argv) {
                   << error.toStdString() << "\n";
         return 1;
     }
+    // The banners are read at start, and only when they are served.
+    std::optional<qc::server::BannerRotation> rotation;
+    std::optional<qc::server::BannerServer> banners;
+    if (options.bannerPort) {
+        qc::server::BannerFolder loaded = qc::server::LoadBanners(options.banners);
+        for (const QString& problem : loaded.problems) {
+            LogLine(problem.toStdString());
+        }
+        rotation.emplace(std::move(loaded.banners));
+        banners.emplace(*rotation, qc::server::BannerServer::Limits{}, LogLine);
+        if (!banners->Listen(options.bind, *options.bannerPort, error)) {
+            std::cerr << "quorvel-server: cannot listen on banner port " << *options.bannerPort
+                      << ": " << error.toStdString() << "\n";
+            return 1;
+        }
+    }
+    // Tests and scripts wait for this line; it comes first.
     std::cout << "quorvel-server listening on port " << server.Port() << std::endl;
+    if (banners) {
+        std::cout << "quorvel-server banners on port " << banners->Port() << std::endl;
+    }
     int rc = app.exec();
     std::cerr << "quorvel-server: stopped" << std::endl;
     return rc;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,30 @@ TEST(CommandLineTest, DefaultsServeOnPort3819OfEveryAddress) {
     EXPECT_FALSE(c.db.has_value());
     EXPECT_EQ(c.pingAfter, 60);
     EXPECT_EQ(c.rate, 10);
+    EXPECT_FALSE(c.bannerPort.has_value());
+    EXPECT_FALSE(c.banners.has_value());
+}
+
+TEST(CommandLineTest, BannerPortAndFolder) {
+    const struct {
+        std::vector<std::string> args;
+        std::optional<std::uint16_t> port;
+        std::optional<QString> folder;
+    } table[] = {
+        {{"--banner-port", "0"}, 0, std::nullopt},
+        {{"--banner-port=3820"}, 3820, std::nullopt},
+        {{"--banner-port", "65535", "--banners", "/srv/banners"}, 65535, "/srv/banners"},
+        {{"--banners=/srv/b", "--banner-port", "1"}, 1, "/srv/b"},
+        {{"--banner-port", "1", "--banner-port", "2", "--banners", "a", "--banners", "b"}, 2, "b"},
+        {{"--banner-port", "3819", "--port", "3819"}, 3819, std::nullopt},
+        {{"--banner-port", "80", "--banners", "--rate"}, 80, "--rate"},
+    };
+    for (const auto& row : table) {
+        CommandLine c = Parse(row.args);
+        EXPECT_EQ(c.action, Action::Serve) << c.text.toStdString();
+        EXPECT_EQ(c.bannerPort, row.port) << row.args.front();
+        EXPECT_EQ(c.banners, row.folder) << row.args.front();
+    }
 }
 
 TEST(CommandLineTest, ReadsEveryServingOption) {
@@ -121,10 +147,11 @@ TEST(CommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     const std::string help = Parse({"--help"}).text.toStdString();
     EXPECT_THAT(help, ::testing::StartsWith("Usage: quorvel-server [options]\n"));
     for (const char* option :
-         {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--add-account <NAME> <PASSWORD>",
-          "--set-slots <NAME> <N>", "--ping-after <SECONDS>", "--rate <N>", "-h, --help",
-          "--version", "(default: 3819)", "(default: every address)",
-          "$XDG_DATA_HOME/quorvel-server/quorvel.db", "(default: 60)", "(default: 10)"}) {
+         {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
+          "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
+          "--rate <N>", "-h, --help", "--version", "(default: 3819)", "(default: every address)",
+          "$XDG_DATA_HOME/quorvel-server/quorvel.db", "(default: no banner service)",
+          "(default: the built-in banners)", "(default: 60)", "(default: 10)"}) {
         EXPECT_THAT(help, HasSubstr(option));
     }
 }
@@ -161,6 +188,16 @@ TEST(CommandLineTest, BadInputIsOneLineOfError) {
         {{"--rate", "1e6"}, "invalid rate '1e6' (1 to 100000)"},
         {{"--ping-after", "0"}, "invalid ping interval '0' (1 to 3600 seconds)"},
         {{"--ping-after", "1.5"}, "invalid ping interval '1.5' (1 to 3600 seconds)"},
+        {{"--banner-port"}, "missing value after '--banner-port' (see --help)"},
+        {{"--banner-port", "65536"}, "invalid banner port '65536' (0 to 65535)"},
+        {{"--banner-port", "-1"}, "invalid banner port '-1' (0 to 65535)"},
+        {{"--banner-port", "ads"}, "invalid banner port 'ads' (0 to 65535)"},
+        {{"--banner-port", ""}, "invalid banner port '' (0 to 65535)"},
+        {{"--banner-port", "2.5"}, "invalid banner port '2.5' (0 to 65535)"},
+        {{"--banner-port", "x", "--banner-port", "80"}, "invalid banner port 'x' (0 to 65535)"},
+        {{"--banners", "/srv/banners"}, "'--banners' needs '--banner-port'"},
+        {{"--banner-port", "80", "--banners="}, "invalid banner folder ''"},
+        {{"--banners"}, "missing value after '--banners' (see --help)"},
     };
     for (const Bad& bad : table) {
         CommandLine c = Parse(bad.args);

@@ -20,14 +20,16 @@ TEST(ProcessCommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.err, "");
     EXPECT_THAT(help.out, StartsWith("Usage: quorvel-server [options]\n"));
-    for (const char* option : {"--port <N>", "--bind <ADDRESS>", "--db <PATH>",
-                               "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>",
-                               "--ping-after <SECONDS>", "--rate <N>", "-h, --help", "--version"}) {
+    for (const char* option :
+         {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
+          "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
+          "--rate <N>", "-h, --help", "--version"}) {
         EXPECT_THAT(help.out, HasSubstr(option));
     }
     for (const char* fallback :
          {"(default: 3819)", "(default: every address)",
-          "$XDG_DATA_HOME/quorvel-server/quorvel.db)", "(default: 60)", "(default: 10)"}) {
+          "$XDG_DATA_HOME/quorvel-server/quorvel.db)", "(default: no banner service)",
+          "(default: the built-in banners)", "(default: 60)", "(default: 10)"}) {
         EXPECT_THAT(help.out, HasSubstr(fallback));
     }
     EXPECT_EQ(ServerProcess::Capture({"-h"}).out, help.out);
@@ -65,6 +67,10 @@ TEST(ProcessCommandLineTest, BadCommandLinesExitWithCode2AndOneLine) {
         {{"--ping-after", "soon"}, "invalid ping interval 'soon' (1 to 3600 seconds)"},
         {{"--rate", "0"}, "invalid rate '0' (1 to 100000)"},
         {{"--rate", "fast"}, "invalid rate 'fast' (1 to 100000)"},
+        {{"--banner-port", "70000"}, "invalid banner port '70000' (0 to 65535)"},
+        {{"--banner-port", "banners"}, "invalid banner port 'banners' (0 to 65535)"},
+        {{"--banner-port"}, "missing value after '--banner-port' (see --help)"},
+        {{"--banners", "/srv/banners"}, "'--banners' needs '--banner-port'"},
     };
     TempDb db("command-line");
     for (const Bad& bad : table) {

@@ -114,9 +114,13 @@ class ServerProcess {
     }
 
     // Starts a listening server on a free loopback port (port 0: the server
-    // reports the port it got).
-    bool Start(const std::string& db) {
-        if (!Spawn({"--port", "0", "--bind", "127.0.0.1", "--db", db})) {
+    // reports the port it got), with more arguments if given; its standard
+    // error goes to ReadErrorLine when asked for, else where the test's goes.
+    bool Start(const std::string& db, const std::vector<std::string>& more = {},
+               bool captureErr = false) {
+        std::vector<std::string> args{"--port", "0", "--bind", "127.0.0.1", "--db", db};
+        args.insert(args.end(), more.begin(), more.end());
+        if (!Spawn(args, captureErr)) {
             return false;
         }
         std::string line = ReadLine(std::chrono::seconds(10));
@@ -142,6 +146,11 @@ class ServerProcess {
     }
 
     std::uint16_t Port() const { return port_; }
+
+    // The next line of standard output (of standard error), without its
+    // line end; what there is at the end of the output or the time-out.
+    std::string ReadLine(std::chrono::milliseconds timeout) { return ReadLine(out_, timeout); }
+    std::string ReadErrorLine(std::chrono::milliseconds timeout) { return ReadLine(err_, timeout); }
 
   private:
     // Standard output always goes to out_, standard error to err_ if asked.
@@ -185,16 +194,16 @@ class ServerProcess {
         return rc == 0;
     }
 
-    std::string ReadLine(std::chrono::milliseconds timeout) {
+    std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
         std::string line;
         auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{out_, POLLIN, 0};
+        while (fd >= 0 && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fd, POLLIN, 0};
             if (poll(&p, 1, 100) <= 0) {
                 continue;
             }
             char c;
-            if (read(out_, &c, 1) != 1) {
+            if (read(fd, &c, 1) != 1) {
                 break;
             }
             if (c == '\n') {
