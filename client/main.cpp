@@ -26,6 +26,8 @@
 #include "client/ui/desktop/tray_menu.h"
 #include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
+#include "client/ui/lobby/list_window_widget.h"
+#include "client/ui/lobby/new_game_form_widget.h"
 
 #include "client/ui/settings/settings_widget.h"
 
@@ -114,6 +116,7 @@ int main(int argc, char** argv) {
     QuitOnSignals(app, quitGate);
 
     qc::qt::QtUdpSocket socket;
+    qc::qt::QtStreamSocket bannerSocket;
     qc::qt::QtTimerFactory timers;
     qc::qt::QtClock clock;
     qc::qt::QtEventLoop eventLoop;
@@ -125,16 +128,18 @@ int main(int argc, char** argv) {
     const std::unique_ptr<qc::platform::Autostart> autostart = qc::qt::MakeAutostart();
     qc::qt::QtTray tray;
 
-    const auto setup =
-        std::make_unique<qc::Setup>(qc::Platform{socket, timers, clock, eventLoop, tray, sound,
-                                                 dialogs, shell, files, *autostart, dateTime},
-                                    qc::ServerAddress{cl.server.host, cl.server.port}, cl.web);
+    const auto setup = std::make_unique<qc::Setup>(
+        qc::Platform{socket, timers, clock, eventLoop, tray, sound, dialogs, shell, files,
+                     *autostart, dateTime, bannerSocket},
+        qc::ServerAddress{cl.server.host, cl.server.port}, cl.web,
+        qc::game::BannerServer{cl.banner.host, cl.banner.port});
     setup->web().SetKnightsTour(qc::qt::KnightsTourLocation());
     setup->web().SetReadme(qc::qt::ReadmeLocation(shell));
 
     // Windows are built when first shown: most sessions stay in the tray.
     qc::ui::FloaterHost floater(*setup);
-    qc::ui::TrayMenu menu(*setup, [&quitGate] { quitGate.RequestQuit(); });
+    qc::ui::TrayMenu menu(*setup);
+    setup->exitProgram = [&quitGate] { quitGate.RequestQuit(); };
     qc::ui::SettingsHost settingsWindow(setup->settingsWindow());
     setup->settingsWindow().Attach(&settingsWindow);
     qc::ui::CreateAccountHost createAccount(setup->createAccount());
@@ -145,6 +150,21 @@ int main(int argc, char** argv) {
     setup->gameList().Attach(&gameList);
     qc::ui::GameWindowHost gameWindow(setup->gameWindow());
     setup->gameWindow().Attach(&gameWindow);
+    qc::ui::ListWindowHost publicReqs(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->publicReqs()); });
+    setup->publicReqs().Attach(&publicReqs);
+    qc::ui::ListWindowHost scoreboard(
+        [&setup] { return std::make_unique<qc::ui::ListWindowWidget>(setup->scoreboard()); });
+    setup->scoreboard().Attach(&scoreboard);
+    qc::ui::NewGameFormHost requestForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->requestForm()); });
+    setup->requestForm().Attach(&requestForm);
+    qc::ui::NewGameFormHost localGameForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->localGameForm()); });
+    setup->localGameForm().Attach(&localGameForm);
+    qc::ui::NewGameFormHost playBotForm(
+        [&setup] { return std::make_unique<qc::ui::NewGameFormWidget>(setup->playBotForm()); });
+    setup->playBotForm().Attach(&playBotForm);
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
@@ -174,5 +194,10 @@ int main(int argc, char** argv) {
     setup->changePassword().Attach(nullptr);
     setup->gameList().Attach(nullptr);
     setup->gameWindow().Attach(nullptr);
+    setup->publicReqs().Attach(nullptr);
+    setup->scoreboard().Attach(nullptr);
+    setup->requestForm().Attach(nullptr);
+    setup->localGameForm().Attach(nullptr);
+    setup->playBotForm().Attach(nullptr);
     return code;
 }

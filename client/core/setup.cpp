@@ -8,7 +8,8 @@
 
 namespace qc {
 
-Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
+Setup::Setup(Platform platform, ServerAddress server, std::string webBase,
+             game::BannerServer banner)
     : platform_(platform),
       pingTimer_(platform.timers.CreateTimer(1000, [this] { session_.PingTimerTick(); })),
       timeOut_(platform.timers.CreateTimer(10000, [this] { session_.TimeOutTick(); })),
@@ -23,12 +24,15 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase)
                platform.dialogs, protocol::SessionTimers{*pingTimer_, *timeOut_, *connectTimer_},
                status_, dispatcher_, std::move(server), views_.settings),
       notices_(platform.dialogs, [this](const std::string& page) { web_.Site(page); }),
+      banner_(
+          platform.bannerSocket, platform.timers,
+          banner.host.empty() ? game::BannerServer{session_.Server().host, 80} : std::move(banner)),
       gameWindow_(game::GameWindowContext{
           game, prefs, login, counters, session_, platform.dialogs, platform.dateTime,
           [this](const std::string& page) { web_.Site(page); },
           [this] { session_.ReconnectSoon(); }, platform.clock, platform.timers,
           [this] { Connect(); }, [this] { return session_.LoggedIn(); }, gameLists,
-          [this](const std::string& id) { ViewGame(id); }}),
+          [this](const std::string& id) { ViewGame(id); }, banner_}),
       gameSession_(game, prefs, session_, platform.clock, gameWindow_),
       requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
       gameList_(lobby::GameListContext{
@@ -223,9 +227,7 @@ void Setup::RefreshShownWindows() {
 }
 
 void Setup::TrayMouseUp(int button) {
-    if (views_.trayMenu != nullptr) {
-        views_.trayMenu->Unload();
-    }
+    // One menu lives for the whole run; its check mark is set as it pops up.
     if (button == desktop::kLeftButton) {
         session_.ConnectSoon();
     } else if (button == desktop::kRightButton && views_.trayMenu != nullptr) {
@@ -252,8 +254,88 @@ void Setup::FloaterMouseUp(int button) {
 }
 
 void Setup::DoubleClick() {
-    // Without the game window, a double click always shows the game list.
+    if (status_.State() == desktop::kStateYourMove && !prefs.AlwaysList) {
+        // The lists come with the refresh below; the game to show is picked
+        // when they arrive. A double click has no release after it to start
+        // that refresh, so it starts it itself.
+        ViewNext(true);
+        session_.ConnectSoon();
+        return;
+    }
     gameList_.Show();
+}
+
+void Setup::MenuChoose(desktop::MenuItem item) {
+    using desktop::MenuItem;
+    const auto showAndSend = [this](WindowView* w, const std::string& command) {
+        if (w != nullptr) {
+            w->Show();
+            if (!command.empty()) {
+                Send(command);
+            }
+        }
+    };
+    lobby::LobbyViews& v = views_.lobby;
+    switch (item) {
+        case MenuItem::Separator:
+            break;
+        case MenuItem::Connect:
+            Connect();
+            break;
+        case MenuItem::GameWin:
+            ViewNext();
+            break;
+        case MenuItem::GameList:
+            MenuGameList();
+            break;
+        case MenuItem::PublicReqs:
+            showAndSend(v.publicReqs, protocol::cmd::PublicReqs());
+            break;
+        case MenuItem::Request:
+            showAndSend(v.requestWin, protocol::cmd::RequestWin());
+            break;
+        case MenuItem::LocalGame:
+            showAndSend(v.localGame, "");
+            break;
+        case MenuItem::PlayBot:
+            showAndSend(v.playBot, "");
+            break;
+        case MenuItem::KnightsTour:
+            web_.KnightsTour();
+            break;
+        case MenuItem::MyStats:
+            web_.Site("stats.html?qvid=" + login.QVID);
+            break;
+        case MenuItem::MyHist:
+            web_.Site("history.html?qvid=" + login.QVID);
+            break;
+        case MenuItem::Scoreboard:
+            showAndSend(v.scoreboard, protocol::cmd::Scoreboard());
+            break;
+        case MenuItem::BuySlots:
+            web_.Site("buyslots.html");
+            break;
+        case MenuItem::BuyTexts:
+            web_.Site("buytexts.html");
+            break;
+        case MenuItem::Help:
+            web_.HelpFile();
+            break;
+        case MenuItem::Variants:
+            web_.Site("variants.html");
+            break;
+        case MenuItem::ShowFloater:
+            ToggleFloater();
+            break;
+        case MenuItem::Settings:
+            gameList_.Settings();
+            break;
+        case MenuItem::ExitChess:
+            if (exitProgram) {
+                exitProgram();
+            }
+            break;
+    }
 }
 
 }  // namespace qc

@@ -8,7 +8,9 @@
 #include "client/core/account/account_windows.h"
 #include "client/core/desktop/status_display.h"
 #include "client/core/desktop/tray_icon.h"
+#include "client/core/desktop/tray_menu.h"
 #include "client/core/desktop/web_pages.h"
+#include "client/core/game/banner.h"
 #include "client/core/game/current_game.h"
 #include "client/core/game/game_session.h"
 #include "client/core/game/game_window.h"
@@ -34,6 +36,7 @@
 #include "client/platform/locale.h"
 #include "client/platform/media.h"
 #include "client/platform/shell.h"
+#include "client/platform/stream_socket.h"
 #include "client/platform/timer.h"
 #include "client/platform/tray.h"
 
@@ -52,6 +55,8 @@ struct Platform {
     platform::FileSystem& files;
     platform::Autostart& autostart;
     platform::DateTimeFormat& dateTime;
+    // The banner's connection, apart from the game server's.
+    platform::StreamSocket& bannerSocket;
 };
 
 using protocol::ServerAddress;
@@ -82,7 +87,9 @@ struct StartupEnvironment {
 class Setup {
   public:
     // `webBase` is the web site's address; empty: the game server's host.
-    Setup(Platform platform, ServerAddress server, std::string webBase = "");
+    // Banners come from `banner`; no host: the game server's, port 80.
+    Setup(Platform platform, ServerAddress server, std::string webBase = "",
+          game::BannerServer banner = {});
     ~Setup();
     Setup(const Setup&) = delete;
     Setup& operator=(const Setup&) = delete;
@@ -137,6 +144,10 @@ class Setup {
     TrayMenuState MenuState() const { return {status_.FloaterShown(), status_.TrayAvailable()}; }
     // The menu's "My Games and Requests": the window, with fresh lists.
     void MenuGameList();
+    // Carries out a menu item.
+    void MenuChoose(desktop::MenuItem item);
+    // Ends the program through the one shutdown; set by the program.
+    std::function<void()> exitProgram;
 
     // State. Each struct is written by the subsystem named on it; tests and
     // the start-up read and seed them here.
@@ -173,6 +184,7 @@ class Setup {
     account::ChangePasswordWindow& changePassword() { return changePassword_; }
     game::GameSession& currentGame() { return gameSession_; }
     game::GameWindow& gameWindow() { return gameWindow_; }
+    game::Banner& banner() { return banner_; }
 
     platform::Timer& PingTimer() { return *pingTimer_; }
     platform::Timer& TimeOut() { return *timeOut_; }
@@ -200,6 +212,7 @@ class Setup {
     protocol::Dispatcher dispatcher_;
     protocol::Session session_;
     protocol::Notices notices_;
+    game::Banner banner_;
     game::GameWindow gameWindow_;
     game::GameSession gameSession_;
     lobby::RequestActions requests_;

@@ -19,11 +19,11 @@ CommandLine ParseCommandLine(const QStringList& arguments, const HostPort& defau
                                         .arg(QString::fromStdString(defaultServer.host))
                                         .arg(defaultServer.port),
                                     QStringLiteral("HOST[:PORT]"));
-    const QCommandLineOption banner(QStringLiteral("banner"),
-                                    QStringLiteral("The banner host (default %1, port %2).")
-                                        .arg(QString::fromStdString(defaultBanner.host))
-                                        .arg(defaultBanner.port),
-                                    QStringLiteral("HOST[:PORT]"));
+    const QCommandLineOption banner(
+        QStringLiteral("banner"),
+        QStringLiteral("The banner server (default the game server's host, port %1).")
+            .arg(defaultBanner.port),
+        QStringLiteral("HOST[:PORT]"));
     const QCommandLineOption web(
         QStringLiteral("web"),
         QStringLiteral("The web site the program's pages open on (default http://HOST/ of the "
@@ -58,6 +58,10 @@ CommandLine ParseCommandLine(const QStringList& arguments, const HostPort& defau
                        value + "'";
             return cl;
         }
+    }
+    // The banners come from the game server's host unless told otherwise.
+    if (parser.isSet(server) && !parser.isSet(banner)) {
+        cl.banner.host = cl.server.host;
     }
     if (parser.isSet(web)) {
         const QUrl url(parser.value(web), QUrl::StrictMode);

@@ -236,6 +236,47 @@ std::optional<std::filesystem::path> QtDialogs::OpenFile(
     return ToPath(dialog.selectedFiles().constFirst());
 }
 
+QtStreamSocket::QtStreamSocket() {
+    connect(&socket_, &QTcpSocket::connected, this, [this] {
+        if (active_ && onConnected) {
+            onConnected();
+        }
+    });
+    connect(&socket_, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = socket_.readAll();
+        if (active_ && onData && !bytes.isEmpty()) {
+            onData(bytes.toStdString());
+        }
+    });
+    const auto failed = [this] {
+        if (active_) {
+            active_ = false;
+            if (onError) {
+                onError();
+            }
+        }
+    };
+    connect(&socket_, &QTcpSocket::errorOccurred, this, failed);
+    connect(&socket_, &QTcpSocket::disconnected, this, failed);
+}
+
+void QtStreamSocket::Connect(const std::string& host, std::uint16_t port) {
+    Close();
+    active_ = true;
+    socket_.connectToHost(QString::fromStdString(host), port);
+}
+
+void QtStreamSocket::Write(const std::string& bytes) {
+    if (active_) {
+        socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+}
+
+void QtStreamSocket::Close() {
+    active_ = false;
+    socket_.abort();
+}
+
 QtUdpSocket::QtUdpSocket() {
     connect(&socket_, &QUdpSocket::readyRead, this, [this] {
         // Read at once, or Qt reports no further datagram; hand them on

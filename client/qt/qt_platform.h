@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QTcpSocket>
 #include <QUdpSocket>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "client/platform/dialogs.h"
 #include "client/platform/event_loop.h"
 #include "client/platform/locale.h"
+#include "client/platform/stream_socket.h"
 #include "client/platform/timer.h"
 
 namespace qc::qt {
@@ -101,6 +103,21 @@ class QtDialogs : public platform::Dialogs {
 
 // The game server's UDP socket. Only datagrams from the server's address and
 // port are passed on; anything else is dropped unread. The arrival event is
+// The banner's TCP connection. After Close no signal of the old connection
+// reaches the core.
+class QtStreamSocket : public QObject, public platform::StreamSocket {
+    Q_OBJECT
+  public:
+    QtStreamSocket();
+    void Connect(const std::string& host, std::uint16_t port) override;
+    void Write(const std::string& bytes) override;
+    void Close() override;
+
+  private:
+    QTcpSocket socket_;
+    bool active_ = false;
+};
+
 // raised from the event loop, never from inside the socket's own read
 // notification: a handler that opens a modal box must not stop the socket
 // from reporting the next datagram.

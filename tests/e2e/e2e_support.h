@@ -108,6 +108,7 @@ class TwoUserServerTest : public ::testing::Test {
 struct Client {
     fakes::VirtualTimers timers;
     qt::QtUdpSocket socket;
+    qt::QtStreamSocket bannerSocket;
     qt::QtEventLoop eventLoop;
     fakes::RecordingTray tray;
     fakes::RecordingSound sound;
@@ -120,10 +121,12 @@ struct Client {
     fakes::RecordingSettingsWindow settingsWindow;
     std::unique_ptr<Setup> setup;
 
-    explicit Client(std::uint16_t port) {
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
-                                                 dialogs, shell, files, autostart, dateTime},
-                                        ServerAddress{"127.0.0.1", port});
+    // Banners come from `banner` (no host: the game server's host, port 80).
+    explicit Client(std::uint16_t port, game::BannerServer banner = {}) {
+        setup = std::make_unique<Setup>(
+            Platform{socket, timers, timers, eventLoop, tray, sound, dialogs, shell, files,
+                     autostart, dateTime, bannerSocket},
+            ServerAddress{"127.0.0.1", port}, "", std::move(banner));
         setup->views().floater = &floater;
         setup->views().settings = &settingsWindow;
     }

@@ -16,6 +16,7 @@ namespace qc::fakes {
 struct FakeController {
     VirtualTimers timers;
     FakeSocket socket;
+    FakeStreamSocket bannerSocket;
     FakeEventLoop eventLoop;
     RecordingTray tray;
     RecordingSound sound;
@@ -32,9 +33,10 @@ struct FakeController {
     std::unique_ptr<Setup> setup;
 
     explicit FakeController(ServerAddress server = {"games.example", 3819}) {
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
-                                                 dialogs, shell, files, autostart, dateTime},
-                                        server);
+        setup = std::make_unique<Setup>(
+            Platform{socket, timers, timers, eventLoop, tray, sound, dialogs, shell, files,
+                     autostart, dateTime, bannerSocket},
+            server);
         Views& v = setup->views();
         v.floater = &floater;
         v.settings = &settingsWindow;

@@ -16,6 +16,7 @@
 #include "client/platform/event_loop.h"
 #include "client/platform/locale.h"
 #include "client/platform/media.h"
+#include "client/platform/stream_socket.h"
 #include "client/platform/timer.h"
 #include "client/platform/tray.h"
 
@@ -86,6 +87,43 @@ class FakeEventLoop : public platform::EventLoop {
     }
     int calls = 0;
     std::function<void()> onProcess;
+};
+
+// A TCP connection the test drives: it records what the core asks and
+// delivers the events the test chooses.
+class FakeStreamSocket : public platform::StreamSocket {
+  public:
+    void Connect(const std::string& host, std::uint16_t port) override {
+        connects.push_back(host + ":" + std::to_string(port));
+        open = true;
+    }
+    void Write(const std::string& bytes) override { written += bytes; }
+    void Close() override {
+        if (open) {
+            ++closes;
+        }
+        open = false;
+    }
+    void Connected() {
+        if (onConnected) {
+            onConnected();
+        }
+    }
+    void Data(const std::string& bytes) {
+        if (onData) {
+            onData(bytes);
+        }
+    }
+    void Error() {
+        open = false;
+        if (onError) {
+            onError();
+        }
+    }
+    std::vector<std::string> connects;
+    std::string written;
+    int closes = 0;
+    bool open = false;
 };
 
 class RecordingTray : public platform::TrayService {

@@ -31,6 +31,9 @@ TEST(CommandLine, Arguments) {
     EXPECT_EQ(cl.server.host, "::1");
     EXPECT_EQ(cl.server.port, 5000);
     EXPECT_EQ(cl.web, "http://localhost:8080/");
+    // Without --banner the banners come from the game server's host.
+    EXPECT_EQ(cl.banner.host, "::1");
+    EXPECT_EQ(cl.banner.port, 80);
 
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);

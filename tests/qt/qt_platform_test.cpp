@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QNetworkDatagram>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
@@ -10,6 +12,7 @@
 
 #include "client/core/setup.h"
 #include "client/qt/qt_platform.h"
+#include "client/ui/desktop/tray_menu.h"
 #include "tests/fakes/controller_fixture.h"
 
 namespace qc::qt {
@@ -21,6 +24,7 @@ struct RealSocketClient {
     QUdpSocket server;
     fakes::VirtualTimers timers;
     QtUdpSocket socket;
+    QtStreamSocket bannerSocket;
     QtEventLoop eventLoop;
     QtDialogs dialogs;
     fakes::RecordingTray tray;
@@ -35,9 +39,10 @@ struct RealSocketClient {
 
     RealSocketClient() {
         EXPECT_TRUE(server.bind(QHostAddress::LocalHost, 0));
-        setup = std::make_unique<Setup>(Platform{socket, timers, timers, eventLoop, tray, sound,
-                                                 dialogs, shell, files, autostart, dateTime},
-                                        ServerAddress{"127.0.0.1", server.localPort()});
+        setup = std::make_unique<Setup>(
+            Platform{socket, timers, timers, eventLoop, tray, sound, dialogs, shell, files,
+                     autostart, dateTime, bannerSocket},
+            ServerAddress{"127.0.0.1", server.localPort()});
     }
     // What the server received since the last call.
     QByteArray Received() {
@@ -155,6 +160,28 @@ TEST(QuitGate, NestedBoxesAllCloseBeforeTheQuit) {
     EXPECT_EQ(quits, 1);
 }
 
+// The menu's Exit chosen while the sound file dialog is open: the dialog
+// ends as cancelled and the shutdown runs after it, from the main loop.
+TEST(QuitGate, TheMenusExitDuringTheFileDialogClosesItFirst) {
+    int quits = 0;
+    QuitGate gate([&] { ++quits; });
+    fakes::FakeController fc;
+    ui::TrayMenu menu(*fc.setup);
+    fc.setup->exitProgram = [&gate] { gate.RequestQuit(); };
+    QtDialogs dialogs;
+    bool wasOpen = false;
+    QTimer::singleShot(200, [&] {
+        wasOpen = QApplication::activeModalWidget() != nullptr;
+        menu.Item(QStringLiteral("MenuExitChess"))->trigger();
+    });
+    const auto chosen = dialogs.OpenFile("Choose Sound", {{"Wave Files", "*.wav"}}, "/tmp");
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(chosen.has_value());
+    EXPECT_EQ(quits, 0) << "not from inside the dialog's caller";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 2000));
+    EXPECT_EQ(quits, 1);
+}
+
 TEST(QuitGate, AQuitOutsideAnyBoxRunsFromTheEventLoop) {
     int quits = 0;
     QuitGate gate([&] { ++quits; });
@@ -164,6 +191,54 @@ TEST(QuitGate, AQuitOutsideAnyBoxRunsFromTheEventLoop) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return quits > 0; }, 2000));
     QTest::qWait(20);
     EXPECT_EQ(quits, 1);
+}
+
+// The banner's TCP adapter against a real listener: connected, written,
+// read; the other side closing early is an error; after Close nothing more.
+TEST(QtStreamSocket, ConnectsWritesReadsAndReportsTheOtherSideClosing) {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QtStreamSocket socket;
+    int connected = 0;
+    int errors = 0;
+    std::string received;
+    socket.onConnected = [&] {
+        ++connected;
+        socket.Write("Ad Chess v1.20");
+    };
+    socket.onData = [&](const std::string& bytes) { received += bytes; };
+    socket.onError = [&] { ++errors; };
+    socket.Connect("127.0.0.1", server.serverPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000));
+    QTcpSocket* peer = server.nextPendingConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->bytesAvailable() >= 14; }, 5000));
+    EXPECT_EQ(peer->readAll(), QByteArray("Ad Chess v1.20"));
+    EXPECT_EQ(connected, 1);
+    peer->write("5 a.html\rhello");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 14; }, 5000));
+    EXPECT_EQ(received, "5 a.html\rhello");
+    peer->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return errors == 1; }, 5000));
+
+    // Closed by us: the other side's bytes and its closing are not reported.
+    socket.Connect("127.0.0.1", server.serverPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, 5000));
+    QTcpSocket* second = server.nextPendingConnection();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return connected == 2; }, 5000));
+    socket.Close();
+    second->write("late");
+    second->close();
+    QTest::qWait(200);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(received.size(), 14u);
+
+    // Nobody listening: an error, once.
+    const quint16 port = server.serverPort();
+    server.close();
+    socket.Connect("127.0.0.1", port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return errors == 2; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(errors, 2);
 }
 
 TEST(LocalPaths, RoundTripThroughQtKeepsEveryCharacter) {

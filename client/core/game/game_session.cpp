@@ -75,7 +75,11 @@ void GameSession::RefreshShown(bool gameListShown) {
         if (!gameListShown) {
             commands_.Send(protocol::cmd::OpenGames());
         }
-        commands_.Send(protocol::cmd::Game(requested_.empty() ? game_.GameID : requested_));
+        // A window that shows no game yet has nothing to ask for.
+        const std::string& id = requested_.empty() ? game_.GameID : requested_;
+        if (!id.empty()) {
+            commands_.Send(protocol::cmd::Game(id));
+        }
     }
 }
 

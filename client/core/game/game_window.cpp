@@ -100,6 +100,15 @@ std::string TimeLeftText(std::int64_t from, std::int64_t to) {
 GameWindow::GameWindow(GameWindowContext context) : ctx_(std::move(context)) {
     state_.caption = std::string(text::kProgramName) + " - Game";
     timeLeftTimer_ = ctx_.timers.CreateTimer(100, [this] { TimeLeftTick(); });
+    ctx_.banner.changed = [this] {
+        if (loaded_) {
+            Render();
+        }
+    };
+}
+
+GameWindow::~GameWindow() {
+    ctx_.banner.changed = nullptr;
 }
 
 void GameWindow::ApplyLayout() {
@@ -107,7 +116,8 @@ void GameWindow::ApplyLayout() {
     s.showLog = ctx_.prefs.ShowLog;
     s.showChat = ctx_.prefs.ShowChat;
     s.widthTwips = s.showLog ? 13545 : 10125;
-    s.heightTwips = s.showChat ? 9060 : 7215;
+    // A strip at the bottom holds the banner while there is one.
+    s.heightTwips = (s.showChat ? 9060 : 7215) + (ctx_.banner.Picture() ? kBannerStripTwips : 0);
     s.hideLogCaption = s.showLog ? "Hide Move &Log" : "Show Move &Log";
     s.hideChatCaption = s.showChat ? "Hide &Chat" : "Show &Chat";
     s.highlightBoxesEnabled = s.showLog;
@@ -155,15 +165,22 @@ void GameWindow::TimeLeftTick() {
     }
 }
 
-GameWindow::~GameWindow() = default;
-
 void GameWindow::Attach(GameWindowView* view) {
     view_ = view;
 }
 
 void GameWindow::Render() {
+    state_.banner = ctx_.banner.Picture();
+    state_.bannerLinked = !ctx_.banner.Url().empty();
+    ApplyLayout();
     if (view_ != nullptr) {
         view_->Render(state_);
+    }
+}
+
+void GameWindow::BannerClick() {
+    if (!ctx_.banner.Url().empty()) {
+        ctx_.site(ctx_.banner.Url());
     }
 }
 
@@ -175,6 +192,7 @@ void GameWindow::Show() {
         return;
     }
     loaded_ = true;
+    ctx_.banner.WindowOpened();
     Compute();
     Render();
     if (view_ != nullptr) {
@@ -191,6 +209,7 @@ void GameWindow::Unload() {
     }
     loaded_ = false;
     timeLeftTimer_->SetEnabled(false);
+    ctx_.banner.WindowClosed();
     // A chooser left open would send its move into whatever game is shown
     // when the window comes back.
     state_.promotion.open = false;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/core/game/banner.h"
 #include "client/core/game/current_game.h"
 #include "client/core/lobby/game_lists.h"
 #include "client/core/protocol/controller.h"
@@ -142,6 +143,10 @@ struct GameWindowState {
     bool highlightBoxesEnabled = true;
     bool chatEnabled = true;
     bool notifyEnabled = true;
+    // The banner's picture file (null: none), and whether a click on it
+    // opens a page.
+    std::shared_ptr<const std::string> banner;
+    bool bannerLinked = false;
     bool operator==(const GameWindowState&) const = default;
 };
 
@@ -182,7 +187,12 @@ struct GameWindowContext {
     // The user's open games, for the game chooser, and how a game is opened.
     const lobby::GameLists& lists;
     std::function<void(const std::string& id)> viewGame;
+    // The advertisement shown while the window is open.
+    Banner& banner;
 };
+
+// The height of the banner's strip below the window's panels.
+inline constexpr int kBannerStripTwips = 1020;
 
 // The remaining time between two moments: "1 hours 2 mins 5 secs" (the
 // plural words for 1 too), "0:00:00" when equal, "" when `from` is later.
@@ -248,6 +258,8 @@ class GameWindow {
     // Sends a chat line: the whole text, line breaks removed. True when it
     // went out, so that the box may be emptied; false keeps the text.
     bool SendChat(const std::string& text);
+    // Opens the banner's page, when it has one.
+    void BannerClick();
     // Asks first; only Yes resigns.
     void ResignClick();
     // Asks as the button's caption says, then offers, accepts or withdraws.

@@ -6,30 +6,39 @@
 
 namespace qc::ui {
 
-TrayMenu::TrayMenu(Setup& setup, std::function<void()> exit) : setup_(setup) {
+TrayMenu::TrayMenu(Setup& setup) : setup_(setup) {
     menu_.setTitle(QStringLiteral("Menu"));
-    connect_ = menu_.addAction(QStringLiteral("Connect / Refresh"));
-    connect_->setObjectName(QStringLiteral("MenuConnect"));
-    QObject::connect(connect_, &QAction::triggered, this, [this] { setup_.Connect(); });
-    menu_.addSeparator();
-    gameList_ = menu_.addAction(QStringLiteral("My Games and Requests"));
-    gameList_->setObjectName(QStringLiteral("MenuGameList"));
-    QObject::connect(gameList_, &QAction::triggered, this, [this] { setup_.MenuGameList(); });
-    menu_.addSeparator();
-    showFloater_ = menu_.addAction(QStringLiteral("Floating Indicator"));
-    showFloater_->setObjectName(QStringLiteral("MenuShowFloater"));
-    showFloater_->setCheckable(true);
-    QObject::connect(showFloater_, &QAction::triggered, this, [this] { setup_.ToggleFloater(); });
-    menu_.addSeparator();
-    exit_ = menu_.addAction(QStringLiteral("Exit Quorvel Chess"));
-    exit_->setObjectName(QStringLiteral("MenuExitChess"));
-    QObject::connect(exit_, &QAction::triggered, this, [exit = std::move(exit)] { exit(); });
+    for (const desktop::MenuEntry& e : desktop::kTrayMenu) {
+        const QString name = QString::fromLatin1(e.name.data(), static_cast<int>(e.name.size()));
+        if (e.item == desktop::MenuItem::Separator) {
+            menu_.addSeparator()->setObjectName(name);
+            continue;
+        }
+        QAction* a = menu_.addAction(
+            QString::fromLatin1(e.caption.data(), static_cast<int>(e.caption.size())));
+        a->setObjectName(name);
+        const desktop::MenuItem item = e.item;
+        QObject::connect(a, &QAction::triggered, this, [this, item] { setup_.MenuChoose(item); });
+        if (item == desktop::MenuItem::ShowFloater) {
+            a->setCheckable(true);
+            showFloater_ = a;
+        }
+    }
     // Trays that show the menu themselves still get a fresh check mark.
     QObject::connect(&menu_, &QMenu::aboutToShow, this, [this] {
         if (!popping_) {
             Apply(setup_.MenuState());
         }
     });
+}
+
+QAction* TrayMenu::Item(const QString& name) const {
+    for (QAction* a : menu_.actions()) {
+        if (a->objectName() == name) {
+            return a;
+        }
+    }
+    return nullptr;
 }
 
 void TrayMenu::Apply(const TrayMenuState& state) {

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <functional>
 
+#include "client/core/desktop/tray_menu.h"
 #include "client/core/window_views.h"
 
 namespace qc {
@@ -12,30 +13,27 @@ class Setup;
 
 namespace qc::ui {
 
-// The tray's pop-up menu, shared by the tray icon and the floating indicator.
+// The tray's pop-up menu, shared by the tray icon and the floating
+// indicator. One menu lives for the whole run; each item is carried out by
+// the controller.
 class TrayMenu : public QObject, public TrayMenuView {
     Q_OBJECT
   public:
-    TrayMenu(Setup& setup, std::function<void()> exit);
+    explicit TrayMenu(Setup& setup);
 
     void Popup(const TrayMenuState& state) override;
     void Unload() override {}
 
     QMenu* Menu() { return &menu_; }
-    QAction* MenuConnect() { return connect_; }
-    QAction* MenuGameList() { return gameList_; }
-    QAction* MenuShowFloater() { return showFloater_; }
-    QAction* MenuExitChess() { return exit_; }
+    // The item of that name ("MenuConnect", ...), or null.
+    QAction* Item(const QString& name) const;
 
   private:
     void Apply(const TrayMenuState& state);
 
     Setup& setup_;
     QMenu menu_;
-    QAction* connect_;
-    QAction* gameList_;
-    QAction* showFloater_;
-    QAction* exit_;
+    QAction* showFloater_ = nullptr;
     // True while Popup shows the menu with the state it was handed.
     bool popping_ = false;
 };

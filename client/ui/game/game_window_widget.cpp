@@ -360,6 +360,10 @@ GameWindowWidget::GameWindowWidget(game::GameWindow& logic) : QWidget(nullptr), 
     });
     sendRow->addWidget(chatSend_);
     chatBox->addLayout(sendRow);
+
+    banner_ = new BannerLabel(this);
+    banner_->hide();
+    banner_->clicked = [this] { logic_.BannerClick(); };
 }
 
 GameWindowWidget::~GameWindowWidget() {
@@ -473,6 +477,13 @@ void GameWindowWidget::ApplyLayout(const game::GameWindowState& state) {
     if (!drawn_ || state.hideChatCaption != shown_.hideChatCaption) {
         hideChat_->setText(qt::FromWire(state.hideChatCaption));
     }
+    // The banner's strip is the bottom of the window, below both panels.
+    const int strip = Pixels(game::kBannerStripTwips);
+    banner_->setVisible(state.banner != nullptr);
+    if (state.banner != nullptr) {
+        banner_->setGeometry(8, Pixels(state.heightTwips) - strip + 4,
+                             Pixels(state.widthTwips) - 16, strip - 8);
+    }
     // Hidden as well as cut off: no tab stop or mnemonic lands in a folded panel.
     logStrip_->setVisible(state.showLog);
     chatStrip_->setVisible(state.showChat);
@@ -552,6 +563,10 @@ void GameWindowWidget::Render(const game::GameWindowState& state) {
     RenderMoveLog(state);
     RenderChooser(state);
     RenderChat(state);
+    if (!drawn_ || state.banner != shown_.banner) {
+        banner_->SetPicture(state.banner.get());
+    }
+    banner_->SetLinked(state.bannerLinked);
     ApplyLayout(state);
     shown_ = state;
     drawn_ = true;

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "client/core/game/game_window.h"
+#include "client/ui/game/banner_label.h"
 #include "client/ui/game/board_widget.h"
 
 namespace qc::ui {
@@ -61,6 +62,7 @@ class GameWindowWidget : public QWidget, public game::GameWindowView {
     QComboBox* CurrentGame() { return currentGame_; }
     QPlainTextEdit* Chat() { return chat_; }
     QLineEdit* ChatOut() { return chatOut_; }
+    BannerLabel* Banner() { return banner_; }
 
     static const QColor kText;
 
@@ -121,6 +123,7 @@ class GameWindowWidget : public QWidget, public game::GameWindowView {
     QPlainTextEdit* chat_ = nullptr;
     ChatInput* chatOut_ = nullptr;
     QPushButton* chatSend_ = nullptr;
+    BannerLabel* banner_ = nullptr;
     QDialog* promote_ = nullptr;
     std::array<QToolButton*, 4> promoteTo_{};
     bool dismissing_ = false;

@@ -1,39 +1,18 @@
 #include "client/ui/lobby/game_list_widget.h"
 
 #include <QCloseEvent>
-#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cmath>
 
 #include "client/qt/qt_platform.h"
 
 namespace qc::ui {
 
-const QColor GameListWidget::kText(0, 153, 255);
-const QColor GameListWidget::kHighlight(69, 0, 69);
+const QColor GameListWidget::kText(kLobbyTextRgb);
+const QColor GameListWidget::kHighlight(kLobbyHighlightRgb);
 
 namespace {
-
-int Pixels(double twips) {
-    return static_cast<int>(std::lround(twips / qt::kTwipsPerPixel));
-}
-
-// Draws cells without the focus frame: only the highlight marks the row.
-class NoFocusDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem o(option);
-        o.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
-        QStyledItemDelegate::paint(painter, o, index);
-    }
-};
 
 QLabel* Caption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -45,20 +24,11 @@ QLabel* Caption(const QString& text, QWidget* parent) {
 
 GameListWidget::GameListWidget(lobby::GameListWindow& logic) : QWidget(nullptr), logic_(logic) {
     setObjectName(QStringLiteral("GameList"));
-    // The window was designed around a small dialog font; a larger one
-    // would push it past small screens.
-    QFont small = font();
-    small.setPointSizeF(std::min(small.pointSizeF(), 8.0));
-    setFont(small);
+    setFont(LobbyFont(font()));
     setWindowTitle(qt::FromWire(logic_.Caption()));
     setStyleSheet(
-        QStringLiteral("QWidget#GameList, QLabel { background: black; color: rgb(0,153,255); }"
-                       "QTableWidget { background: rgb(32,32,32); color: rgb(0,153,255);"
-                       "  gridline-color: rgb(192,192,192); }"
-                       "QHeaderView { background: rgb(32,32,32); }"
-                       "QHeaderView::section { background: rgb(48,48,48); color: rgb(0,153,255);"
-                       "  border: 1px solid rgb(192,192,192); }"
-                       "QLineEdit { background: black; color: rgb(0,153,255); border: none; }"));
+        DarkWindowStyle(objectName()) +
+        QStringLiteral("QLineEdit { background: black; color: rgb(0,153,255); border: none; }"));
 
     auto* root = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -145,47 +115,17 @@ QPushButton* GameListWidget::MakeButton(const QString& name, const QString& capt
     return b;
 }
 
-QTableWidget* GameListWidget::MakeGrid(lobby::GridId id) {
-    const lobby::GridState& g = logic_.Grid(id);
-    auto* t = new QTableWidget(0, g.Visible(), this);
+DarkGrid* GameListWidget::MakeGrid(lobby::GridId id) {
+    auto* t = new DarkGrid(logic_.Grid(id), this);
     static const char* const kNames[] = {"OpenGames", "ClosedGames", "RequestsFor", "RequestsBy"};
     t->setObjectName(QString::fromLatin1(kNames[id]));
-    QStringList headers;
-    int width = 2;
-    for (int c = 0; c < g.Visible(); ++c) {
-        headers << QString::fromLatin1(g.headers[static_cast<std::size_t>(c)].c_str());
-        t->setColumnWidth(c, Pixels(g.widths[static_cast<std::size_t>(c)]));
-        width += Pixels(g.widths[static_cast<std::size_t>(c)]);
-    }
-    t->setHorizontalHeaderLabels(headers);
-    // The design widths suit a small font: never cut a header short.
-    width = 2;
-    for (int c = 0; c < g.Visible(); ++c) {
-        const int needed = t->horizontalHeader()->sectionSizeHint(c) + 8;
-        t->setColumnWidth(c, std::max(t->columnWidth(c), needed));
-        width += t->columnWidth(c);
-    }
-    t->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    t->verticalHeader()->hide();
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->setSelectionMode(QAbstractItemView::NoSelection);
-    t->setItemDelegate(new NoFocusDelegate(t));
-    t->setWordWrap(false);
-    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
-    t->setMinimumWidth(width + 20);
-    t->setMinimumHeight(Pixels(id == lobby::kOpenGrid || id == lobby::kForGrid ? 2775 : 1575));
-    connect(t, &QTableWidget::currentCellChanged, this, [this, id](int row, int col, int, int) {
-        if (!rendering_ && row >= 0) {
-            logic_.Pick(id, row + 1, col);
-        }
-    });
-    connect(t, &QTableWidget::cellPressed, this, [this, id](int row, int col) {
-        if (!rendering_) {
-            logic_.Pick(id, row + 1, col);
-        }
-    });
-    connect(t, &QTableWidget::cellDoubleClicked, this, [this, id](int row, int col) {
-        logic_.Pick(id, row + 1, col);
+    t->setMinimumWidth(t->ColumnsWidth() + 20);
+    t->setMinimumHeight(
+        TwipsToPixels(id == lobby::kOpenGrid || id == lobby::kForGrid ? 2775 : 1575));
+    connect(t, &DarkGrid::Picked, this,
+            [this, id](int row, int col) { logic_.Pick(id, row, col); });
+    connect(t, &DarkGrid::DoubleClicked, this, [this, id](int row, int col) {
+        logic_.Pick(id, row, col);
         logic_.DoubleClick(id);
     });
     grids_[id] = t;
@@ -193,7 +133,7 @@ QTableWidget* GameListWidget::MakeGrid(lobby::GridId id) {
 }
 
 void GameListWidget::Open(double leftTwips, double topTwips) {
-    move(Pixels(leftTwips), Pixels(topTwips));
+    move(TwipsToPixels(leftTwips), TwipsToPixels(topTwips));
     Raise();
 }
 
@@ -220,40 +160,11 @@ void GameListWidget::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void GameListWidget::RenderGrid(lobby::GridId id, const lobby::GridState& g) {
-    QTableWidget* t = grids_[id];
-    t->setRowCount(g.DataRows());
-    for (int r = 0; r < g.DataRows(); ++r) {
-        const bool lit = r + 1 == g.HighlightRow();
-        for (int c = 0; c < g.Visible(); ++c) {
-            QTableWidgetItem* item = t->item(r, c);
-            if (item == nullptr) {
-                item = new QTableWidgetItem;
-                item->setTextAlignment(Qt::AlignCenter);
-                t->setItem(r, c, item);
-            }
-            item->setText(
-                qt::FromWire(g.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
-            item->setForeground(kText);
-            item->setBackground(lit ? kHighlight : QColor(Qt::black));
-        }
-    }
-    // Widen a column whose texts do not fit; never narrow it below its design width.
-    for (int c = 0; c < g.Visible(); ++c) {
-        const int design = Pixels(g.widths[static_cast<std::size_t>(c)]);
-        t->resizeColumnToContents(c);
-        if (t->columnWidth(c) < design) {
-            t->setColumnWidth(c, design);
-        }
-    }
-}
-
 void GameListWidget::Render(const lobby::GameListState& state) {
-    rendering_ = true;
     for (lobby::GridId id :
          {lobby::kOpenGrid, lobby::kClosedGrid, lobby::kForGrid, lobby::kByGrid}) {
         if (!drawn_ || !(state.grids[id] == shown_.grids[id])) {
-            RenderGrid(id, state.grids[id]);
+            grids_[id]->Render(state.grids[id]);
         }
     }
     const lobby::GameListButtons& b = state.buttons;
@@ -285,7 +196,6 @@ void GameListWidget::Render(const lobby::GameListState& state) {
     }
     shown_ = state;
     drawn_ = true;
-    rendering_ = false;
 }
 
 void GameListHost::Render(const lobby::GameListState& state) {

@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
 
 #include "client/core/lobby/game_list_window.h"
+#include "client/ui/lobby/dark_grid.h"
 
 namespace qc::ui {
 
@@ -30,7 +30,7 @@ class GameListWidget : public QWidget, public lobby::GameListView {
     double Top() const override;
 
     lobby::GameListWindow& Logic() { return logic_; }
-    QTableWidget* Grid(lobby::GridId id) { return grids_[id]; }
+    DarkGrid* Grid(lobby::GridId id) { return grids_[id]; }
     QPushButton* Button(const QString& name) { return findChild<QPushButton*>(name); }
     QLabel* SlotsLab() { return slots_; }
     QLineEdit* Clock() { return clock_; }
@@ -42,13 +42,12 @@ class GameListWidget : public QWidget, public lobby::GameListView {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QTableWidget* MakeGrid(lobby::GridId id);
+    DarkGrid* MakeGrid(lobby::GridId id);
     QPushButton* MakeButton(const QString& name, const QString& caption,
                             std::function<void()> action);
-    void RenderGrid(lobby::GridId id, const lobby::GridState& g);
 
     lobby::GameListWindow& logic_;
-    std::array<QTableWidget*, 4> grids_{};
+    std::array<DarkGrid*, 4> grids_{};
     QLabel* slots_ = nullptr;
     QLineEdit* clock_ = nullptr;
     // The buttons whose enabled state the window computes, by role.
@@ -68,7 +67,6 @@ class GameListWidget : public QWidget, public lobby::GameListView {
     // What is on the controls, so that a render touches only what changed.
     lobby::GameListState shown_;
     bool drawn_ = false;
-    bool rendering_ = false;
 };
 
 // Stands for the game list window until it is first opened, and only then

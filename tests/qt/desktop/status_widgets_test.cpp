@@ -201,30 +201,61 @@ TEST(FloaterHost, NoWindowUntilShownThenAsTheStateSaid) {
     EXPECT_EQ(host.Window(), w);
 }
 
-TEST(TrayMenu, ItemsAndTheFloaterCheck) {
+TEST(TrayMenu, ItemsInTheirOrderAndTheFloaterCheck) {
     fakes::FakeController fc;
     ui::FloaterWindow floater(*fc.setup);
     fc.setup->views().floater = &floater;
     bool exited = false;
-    ui::TrayMenu menu(*fc.setup, [&] { exited = true; });
-    EXPECT_EQ(menu.MenuConnect()->text(), QStringLiteral("Connect / Refresh"));
-    EXPECT_EQ(menu.MenuExitChess()->text(), QStringLiteral("Exit Quorvel Chess"));
-    menu.MenuShowFloater()->trigger();
+    fc.setup->exitProgram = [&] { exited = true; };
+    ui::TrayMenu menu(*fc.setup);
+    QStringList captions;
+    for (QAction* a : menu.Menu()->actions()) {
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    EXPECT_EQ(captions, (QStringList{"Connect / Refresh",
+                                     "-",
+                                     "Game Window",
+                                     "My Games and Requests",
+                                     "-",
+                                     "Public Game Requests",
+                                     "Request Game",
+                                     "Local Game",
+                                     "Play Bot",
+                                     "The Knight's Tour",
+                                     "-",
+                                     "My Stats",
+                                     "My Game History",
+                                     "Scoreboard",
+                                     "-",
+                                     "Purchase Game Slots",
+                                     "Purchase SMS Credits",
+                                     "-",
+                                     "Help",
+                                     "Chess Variants",
+                                     "-",
+                                     "Floating Indicator",
+                                     "Settings",
+                                     "-",
+                                     "Exit Quorvel Chess"}));
+    auto item = [&menu](const char* name) { return menu.Item(QString::fromLatin1(name)); };
+    item("MenuShowFloater")->trigger();
     EXPECT_TRUE(fc.setup->prefs.ShowFloater);
     EXPECT_TRUE(floater.isVisible());
     menu.Popup(fc.setup->MenuState());
-    EXPECT_TRUE(menu.MenuShowFloater()->isChecked());
-    EXPECT_TRUE(menu.MenuShowFloater()->isEnabled());
+    EXPECT_TRUE(item("MenuShowFloater")->isChecked());
+    EXPECT_TRUE(item("MenuShowFloater")->isEnabled());
     menu.Menu()->hide();
     // Without a tray the indicator is the only way in: shown, checked, and
     // not to be hidden.
     menu.Popup({true, false});
-    EXPECT_TRUE(menu.MenuShowFloater()->isChecked());
-    EXPECT_FALSE(menu.MenuShowFloater()->isEnabled());
+    EXPECT_TRUE(item("MenuShowFloater")->isChecked());
+    EXPECT_FALSE(item("MenuShowFloater")->isEnabled());
     menu.Menu()->hide();
-    menu.MenuConnect()->trigger();
+    item("MenuConnect")->trigger();
     EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest connect v1.20 *\r"});
-    menu.MenuExitChess()->trigger();
+    item("MenuPlayBot")->trigger();
+    EXPECT_TRUE(fc.setup->playBotForm().IsShown());
+    item("MenuExitChess")->trigger();
     EXPECT_TRUE(exited);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -657,6 +658,60 @@ TEST(GameWindowHost, BuildsTheWindowWhenFirstOpenedWithTheLatestState) {
               QStringLiteral("Game has ended"));
     host.Close();
     EXPECT_FALSE(host.Window()->isVisible());
+}
+
+// A picture file as the banner server sends one.
+std::string PngBytes(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(0, 153, 255));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+TEST(GameWindowWidget, TheBannerFillsItsStripAndAClickOpensItsPage) {
+    fakes::FakeController fc;
+    GameWindowWidget w(fc.setup->gameWindow());
+    fc.setup->gameWindow().Attach(&w);
+    fc.LoginAsGuest();
+    fc.setup->gameWindow().Show();
+    EXPECT_FALSE(w.Banner()->isVisible());
+    EXPECT_EQ(w.height(), 604);
+    const std::string picture = PngBytes(468, 60);
+    fc.timers.Advance(5000);
+    fc.bannerSocket.Connected();
+    fc.bannerSocket.Data(std::to_string(picture.size()) + " variants.html\r" + picture);
+    ASSERT_TRUE(w.Banner()->isVisible());
+    ASSERT_TRUE(w.Banner()->HasPicture());
+    EXPECT_EQ(w.Banner()->pixmap().size(), QSize(468, 60));
+    EXPECT_EQ(w.height(), 604 + 68);
+    EXPECT_GE(w.Banner()->y(), 604);
+    EXPECT_EQ(w.Banner()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseClick(w.Banner(), Qt::LeftButton);
+    EXPECT_EQ(fc.shell.Urls(), std::vector<std::string>{"http://games.example/variants.html"});
+    fc.setup->gameWindow().Attach(&fc.gameWindowView);
+}
+
+TEST(GameWindowWidget, ABannerThatIsNoPictureOrTooLargeShowsNothing) {
+    GameWindowState state;
+    for (const std::string& bytes :
+         {std::string("not a picture"), PngBytes(1, 1).substr(0, 30), PngBytes(5000, 1000)}) {
+        fakes::FakeController fc;
+        GameWindowWidget w(fc.setup->gameWindow());
+        state.banner = std::make_shared<const std::string>(bytes);
+        w.Render(state);
+        EXPECT_FALSE(w.Banner()->HasPicture()) << bytes.size();
+        EXPECT_TRUE(w.Banner()->pixmap().isNull());
+    }
+    // A wide one is made smaller to fit, never cut.
+    fakes::FakeController fc;
+    GameWindowWidget w(fc.setup->gameWindow());
+    state.banner = std::make_shared<const std::string>(PngBytes(1800, 60));
+    w.Render(state);
+    ASSERT_TRUE(w.Banner()->HasPicture());
+    EXPECT_LE(w.Banner()->pixmap().width(), w.Banner()->width());
 }
 
 }  // namespace
