@@ -20,13 +20,16 @@
 #include "client/qt/qt_tray.h"
 #include "client/qt/settings/qt_file_system.h"
 #include "client/qt/settings/settings_location.h"
+#include "client/ui/account/change_password_widget.h"
+#include "client/ui/account/create_account_widget.h"
 #include "client/ui/desktop/floater_window.h"
-#include "client/ui/desktop/password_notice.h"
 #include "client/ui/desktop/tray_menu.h"
 #include "client/ui/game/game_window_widget.h"
 #include "client/ui/lobby/game_list_widget.h"
 #include "client/ui/lobby/list_window_widget.h"
 #include "client/ui/lobby/new_game_form_widget.h"
+
+#include "client/ui/settings/settings_widget.h"
 
 namespace {
 
@@ -137,7 +140,12 @@ int main(int argc, char** argv) {
     qc::ui::FloaterHost floater(*setup);
     qc::ui::TrayMenu menu(*setup);
     setup->exitProgram = [&quitGate] { quitGate.RequestQuit(); };
-    qc::ui::PasswordNotice passwordNotice(dialogs);
+    qc::ui::SettingsHost settingsWindow(setup->settingsWindow());
+    setup->settingsWindow().Attach(&settingsWindow);
+    qc::ui::CreateAccountHost createAccount(setup->createAccount());
+    setup->createAccount().Attach(&createAccount);
+    qc::ui::ChangePasswordHost changePassword(setup->changePassword());
+    setup->changePassword().Attach(&changePassword);
     qc::ui::GameListHost gameList(setup->gameList());
     setup->gameList().Attach(&gameList);
     qc::ui::GameWindowHost gameWindow(setup->gameWindow());
@@ -160,7 +168,6 @@ int main(int argc, char** argv) {
     tray.SetContextMenu(menu.Menu());
     setup->views().floater = &floater;
     setup->views().trayMenu = &menu;
-    setup->views().settings = &passwordNotice;
 
     qc::qt::HelpKey::Install(app, [&setup] { setup->web().HelpFile(); });
 
@@ -182,6 +189,9 @@ int main(int argc, char** argv) {
     setup->Load(env);
     const int code = app.exec();
     // The windows go before the controller they talk to.
+    setup->settingsWindow().Attach(nullptr);
+    setup->createAccount().Attach(nullptr);
+    setup->changePassword().Attach(nullptr);
     setup->gameList().Attach(nullptr);
     setup->gameWindow().Attach(nullptr);
     setup->publicReqs().Attach(nullptr);

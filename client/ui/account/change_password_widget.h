@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <array>
+
+#include "client/core/account/account_windows.h"
+#include "client/ui/account/dialog_parts.h"
+
+namespace qc::ui {
+
+// "Change Password": the old password, the new one twice, all masked. It
+// draws the state the core's ChangePasswordWindow hands it and passes each
+// edit and click back.
+class ChangePasswordWidget : public QDialog, public account::ChangePasswordView {
+    Q_OBJECT
+  public:
+    explicit ChangePasswordWidget(account::ChangePasswordWindow& logic);
+
+    void Render(const account::ChangePasswordState& state) override;
+    void OpenOver(const WindowRect& parent) override;
+    void Close() override;
+
+    // Esc, and the title bar's close button through closeEvent.
+    void reject() override;
+
+    QLineEdit* Field(account::PasswordField field) {
+        return boxes_[static_cast<std::size_t>(field)];
+    }
+    QPushButton* Button(const char* name) {
+        return findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+  private:
+    account::ChangePasswordWindow& logic_;
+    std::array<QLineEdit*, 3> boxes_{};
+    QPointer<QWidget> opener_;
+    int focusSerial_ = 0;
+};
+
+using ChangePasswordHost =
+    ChildHost<account::ChangePasswordState, ChangePasswordWidget, account::ChangePasswordWindow>;
+
+}  // namespace qc::ui
