@@ -8,6 +8,7 @@
 
 #include "client/core/account/account_windows.h"
 #include "client/ui/account/dialog_parts.h"
+#include "client/ui/lazy_host.h"
 
 namespace qc::ui {
 
@@ -40,7 +41,10 @@ class ChangePasswordWidget : public QDialog, public account::ChangePasswordView 
     int focusSerial_ = 0;
 };
 
-using ChangePasswordHost =
-    ChildHost<account::ChangePasswordState, ChangePasswordWidget, account::ChangePasswordWindow>;
+// Builds the window when it is first opened.
+struct ChangePasswordHost : LazyChildHost<account::ChangePasswordState, ChangePasswordWidget> {
+    explicit ChangePasswordHost(account::ChangePasswordWindow& logic)
+        : LazyChildHost(BuildWith<ChangePasswordWidget>(logic)) {}
+};
 
 }  // namespace qc::ui

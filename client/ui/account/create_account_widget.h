@@ -8,6 +8,7 @@
 
 #include "client/core/account/account_windows.h"
 #include "client/ui/account/dialog_parts.h"
+#include "client/ui/lazy_host.h"
 
 namespace qc::ui {
 
@@ -43,7 +44,10 @@ class CreateAccountWidget : public QDialog, public account::CreateAccountView {
     bool rendering_ = false;
 };
 
-using CreateAccountHost =
-    ChildHost<account::CreateAccountState, CreateAccountWidget, account::CreateAccountWindow>;
+// Builds the window when it is first opened.
+struct CreateAccountHost : LazyChildHost<account::CreateAccountState, CreateAccountWidget> {
+    explicit CreateAccountHost(account::CreateAccountWindow& logic)
+        : LazyChildHost(BuildWith<CreateAccountWidget>(logic)) {}
+};
 
 }  // namespace qc::ui

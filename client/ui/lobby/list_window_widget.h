@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "client/core/lobby/list_windows.h"
+#include "client/ui/lazy_host.h"
 #include "client/ui/lobby/dark_grid.h"
-#include "client/ui/lobby/lazy_host.h"
 
 namespace qc::ui {
 

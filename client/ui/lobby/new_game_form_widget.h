@@ -9,7 +9,7 @@
 #include <QRadioButton>
 
 #include "client/core/lobby/new_game_forms.h"
-#include "client/ui/lobby/lazy_host.h"
+#include "client/ui/lazy_host.h"
 
 class QGridLayout;
 

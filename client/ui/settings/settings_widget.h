@@ -12,6 +12,7 @@
 
 #include "client/core/settings/settings_window.h"
 #include "client/ui/account/dialog_parts.h"
+#include "client/ui/lazy_host.h"
 
 namespace qc::ui {
 
@@ -80,7 +81,10 @@ class SettingsWidget : public QDialog, public settings::SettingsView {
     bool rendering_ = false;
 };
 
-using SettingsHost =
-    WindowHost<settings::SettingsWindowState, SettingsWidget, settings::SettingsWindow>;
+// Builds the window when it is first opened: most sessions never open it.
+struct SettingsHost : LazyHost<settings::SettingsWindowState, SettingsWidget> {
+    explicit SettingsHost(settings::SettingsWindow& logic)
+        : LazyHost(BuildWith<SettingsWidget>(logic)) {}
+};
 
 }  // namespace qc::ui
