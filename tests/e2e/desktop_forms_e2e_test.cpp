@@ -23,11 +23,8 @@ TEST_F(DesktopFormsE2E, PlayBotByAltBAndEnterStartsAGameTheGameListShows) {
     // Alice has no game yet; her client shows the game list at the top left.
     WriteAliceSettings("");
     ASSERT_FALSE(HasFatalFailure());
-    client_.setProcessEnvironment(Env());
-    client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    client_.start(QStringLiteral(QC_CLIENT_EXE),
-                  {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
-    ASSERT_TRUE(client_.waitForStarted(5000));
+    StartClient();
+    ASSERT_FALSE(HasFatalFailure());
 
     // The current games grid is the top one: the first (48, 48, 48) header
     // on the screen, with only the empty (32, 32, 32) area below it.

@@ -60,12 +60,8 @@ TEST_F(DesktopKeysE2E, ChatLineByReturnAndResignByAltRReachTheServer) {
     // left, the chat unfolded.
     WriteAliceSettings("ShowLog=1\r\nShowChat=1\r\n");
     ASSERT_FALSE(HasFatalFailure());
-    client_.setProcessEnvironment(Env());
-    // Its complaints, if any, belong in the test's log.
-    client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    client_.start(QStringLiteral(QC_CLIENT_EXE),
-                  {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
-    ASSERT_TRUE(client_.waitForStarted(5000));
+    StartClient();
+    ASSERT_FALSE(HasFatalFailure());
 
     // The game list's first row lies just below the header of its first grid,
     // the top (48, 48, 48) area on the screen; the rows come with the lists.

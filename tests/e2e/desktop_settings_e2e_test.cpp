@@ -42,11 +42,8 @@ class DesktopSettingsE2E : public DesktopTest {
 TEST_F(DesktopSettingsE2E, AnAccountTypedIntoTheSettingsWindowLogsInUnderIt) {
     WriteGuestSettings();
     ASSERT_FALSE(HasFatalFailure());
-    client_.setProcessEnvironment(Env());
-    client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    client_.start(QStringLiteral(QC_CLIENT_EXE),
-                  {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
-    ASSERT_TRUE(client_.waitForStarted(5000));
+    StartClient();
+    ASSERT_FALSE(HasFatalFailure());
 
     // Logged in as a guest, the server's name for it in the game list's caption.
     ASSERT_TRUE(

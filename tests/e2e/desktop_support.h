@@ -186,6 +186,15 @@ class DesktopTest : public TwoUserServerTest {
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     }
     int Xdotool(const QStringList& args) { return Run(QStringLiteral("xdotool"), args); }
+    // Starts the real client against the fixture's server; its complaints,
+    // if any, belong in the test's log.
+    void StartClient() {
+        client_.setProcessEnvironment(Env());
+        client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client_.start(QStringLiteral(QC_CLIENT_EXE),
+                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
+        ASSERT_TRUE(client_.waitForStarted(5000));
+    }
     std::optional<Screen> Grab() {
         QByteArray dump;
         if (Run(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent")},

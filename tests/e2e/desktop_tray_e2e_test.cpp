@@ -49,11 +49,8 @@ TEST_F(DesktopTrayE2E, ARightClickOnTheIconShowsTheMenuAndPlayBotOpensTheForm) {
     ini.resize(0);
     ini.write(text);
     ini.close();
-    client_.setProcessEnvironment(Env());
-    client_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    client_.start(QStringLiteral(QC_CLIENT_EXE),
-                  {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port_)});
-    ASSERT_TRUE(client_.waitForStarted(5000));
+    StartClient();
+    ASSERT_FALSE(HasFatalFailure());
 
     // The icon turns red once alice is logged in: somewhere in the tray's
     // strip at the top right.
