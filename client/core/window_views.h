@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "client/platform/tray.h"
@@ -16,6 +18,15 @@ struct WindowRect {
     double height = 0;
     bool operator==(const WindowRect&) const = default;
 };
+
+// Stores a closing window's place, rounded to whole twips, unless it stands
+// at exactly (0, 0): such a window keeps the place saved before.
+inline void KeepPlace(double left, double top, std::int32_t& x, std::int32_t& y) {
+    if (left != 0 || top != 0) {
+        x = static_cast<std::int32_t>(std::lround(left));
+        y = static_cast<std::int32_t>(std::lround(top));
+    }
+}
 
 // What a window's logic needs of the widget that draws it: the state it is
 // handed, and where it stands.

@@ -7,6 +7,7 @@
 #include "client/core/protocol/commands.h"
 #include "client/core/protocol/server_time.h"
 #include "client/core/text.h"
+#include "client/core/window_views.h"
 
 namespace qc::game {
 
@@ -216,13 +217,7 @@ void GameWindow::Unload() {
     if (view_ == nullptr) {
         return;
     }
-    const double left = view_->Left();
-    const double top = view_->Top();
-    // A window at exactly (0, 0) keeps the saved position.
-    if (left != 0 || top != 0) {
-        ctx_.prefs.GameWinX = static_cast<std::int32_t>(std::lround(left));
-        ctx_.prefs.GameWinY = static_cast<std::int32_t>(std::lround(top));
-    }
+    KeepPlace(view_->Left(), view_->Top(), ctx_.prefs.GameWinX, ctx_.prefs.GameWinY);
     view_->Render(state_);
     view_->Close();
 }

@@ -89,13 +89,7 @@ void GameListWindow::Unload() {
     if (view_ == nullptr) {
         return;
     }
-    const double left = view_->Left();
-    const double top = view_->Top();
-    // A window at exactly (0, 0) keeps the saved position.
-    if (left != 0 || top != 0) {
-        ctx_.prefs.GameListX = static_cast<std::int32_t>(std::lround(left));
-        ctx_.prefs.GameListY = static_cast<std::int32_t>(std::lround(top));
-    }
+    KeepPlace(view_->Left(), view_->Top(), ctx_.prefs.GameListX, ctx_.prefs.GameListY);
     view_->Close();
 }
 

@@ -184,11 +184,8 @@ void NewGameForm::Unload() {
         return;
     }
     const WindowRect r = view_->Geometry();
-    if (r.left != 0 || r.top != 0) {
-        const SavedPlace saved = Saved();
-        ctx_.prefs.*saved.x = static_cast<std::int32_t>(std::lround(r.left));
-        ctx_.prefs.*saved.y = static_cast<std::int32_t>(std::lround(r.top));
-    }
+    const SavedPlace saved = Saved();
+    KeepPlace(r.left, r.top, ctx_.prefs.*saved.x, ctx_.prefs.*saved.y);
     view_->Close();
 }
 

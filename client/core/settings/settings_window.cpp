@@ -203,10 +203,7 @@ void SettingsWindow::Unload() {
         return;
     }
     const WindowRect r = view_->Geometry();
-    if (r.left != 0 || r.top != 0) {
-        ctx_.prefs.SettingsX = static_cast<std::int32_t>(std::lround(r.left));
-        ctx_.prefs.SettingsY = static_cast<std::int32_t>(std::lround(r.top));
-    }
+    KeepPlace(r.left, r.top, ctx_.prefs.SettingsX, ctx_.prefs.SettingsY);
     view_->Close();
 }
 
