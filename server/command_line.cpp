@@ -46,6 +46,12 @@ std::vector<Option> Options() {
                             "start (default: the built-in banners).",
                             "DIR"),
          1},
+        {QCommandLineOption("engine",
+                            "UCI chess engine that plays bot levels 1 to 10, a path or a "
+                            "name looked up on PATH and in /usr/games; without one every "
+                            "level plays random moves (default: stockfish).",
+                            "PATH"),
+         1},
         {QCommandLineOption("add-account",
                             "Create a named account with this password (as typed in a UTF-8 "
                             "terminal) and exit.",
@@ -240,6 +246,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (result.banners && !result.bannerPort) {
         return Fail("'--banners' needs '--banner-port'");
+    }
+    for (const QString& value : parser.values("engine")) {
+        if (value.isEmpty()) {
+            return Fail("invalid engine ''");
+        }
+        result.engine = value;
     }
     for (const QString& value : parser.values("bind")) {
         if (!result.bind.setAddress(value)) {

@@ -25,6 +25,7 @@ struct CommandLine {
     std::optional<QString> db;                // none: the default database
     std::optional<std::uint16_t> bannerPort;  // none: no banner service; 0: any free port
     std::optional<QString> banners;           // none: the built-in banners
+    QString engine = "stockfish";             // the UCI engine of bot levels 1 to 10
     QString name;                             // the account of --add-account or --set-slots
     QString password;                         // --add-account's password
     int gameSlots = 0;                        // --set-slots's count

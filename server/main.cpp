@@ -23,6 +23,7 @@
 #include "server/core/accounts.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
+#include "server/engine_process.h"
 #include "server/udp_server.h"
 
 namespace {
@@ -144,6 +145,21 @@ int main(int argc, char** argv) {
         std::cerr << "quorvel-server: cannot listen on port " << options.port << ": "
                   << error.toStdString() << "\n";
         return 1;
+    }
+    // Bot levels 1 to 10 ask the engine; without one they play level 0's moves.
+    std::optional<qc::server::EngineProcess> engineProcess;
+    std::optional<qc::server::UciEngine> engine;
+    const QString engineProgram = qc::server::EngineProcess::Resolve(options.engine);
+    if (engineProgram.isEmpty()) {
+        LogLine("no chess engine '" + options.engine.toStdString() +
+                "' to run; every bot level plays random moves");
+    } else {
+        engineProcess.emplace(engineProgram);
+        engine.emplace(*engineProcess, [&core, &server](const qc::server::EngineAnswer& answer) {
+            server.Send(core.BotAnswer(answer, qc::server::Clock::now()));
+        });
+        engineProcess->Attach(&*engine);
+        core.SetBotEngine(&*engine);
     }
     // The banners are read at start, and only when they are served.
     std::optional<qc::server::BannerRotation> rotation;

@@ -19,9 +19,11 @@ class UdpServer {
     bool Listen(const QHostAddress& address, quint16 port, QString& error);
     quint16 Port() const { return socket_.localPort(); }
 
+    // Sends lines the core produced outside a datagram or tick.
+    void Send(const std::vector<Outgoing>& lines);
+
   private:
     void ReadPending();
-    void Send(const std::vector<Outgoing>& lines);
 
     ServerCore& core_;
     QUdpSocket socket_;

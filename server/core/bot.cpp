@@ -24,7 +24,7 @@ class RandomMoveBot : public Bot {
 }  // namespace
 
 std::unique_ptr<Bot> MakeBot(int level, std::mt19937_64& random) {
-    (void)level;  // the stronger levels are not written yet
+    (void)level;  // the stronger levels are the engine's
     return std::make_unique<RandomMoveBot>(random);
 }
 

@@ -18,8 +18,9 @@ class Bot {
     virtual std::optional<chess::Move> ChooseMove(const chess::Position& pos) = 0;
 };
 
-// The bot of a skill level (0 to 10). Every level plays like level 0 for
-// now: a legal move drawn at random, none preferred.
+// The server's own bot of a skill level (0 to 10): a legal move drawn at
+// random, none preferred. Levels 1 to 10 play through a chess engine when
+// one runs (see UciEngine); this is what they fall back to.
 std::unique_ptr<Bot> MakeBot(int level, std::mt19937_64& random);
 
 }  // namespace qc::server

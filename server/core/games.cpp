@@ -499,31 +499,101 @@ void GameService::PushUpdate(std::int64_t accountId, TimePoint now, std::vector<
     }
 }
 
+namespace {
+
+// The bot's side of the game when it is to move.
+std::optional<bool> BotToMove(const LiveGame& game) {
+    if (game.record.ended) {
+        return std::nullopt;
+    }
+    const bool whiteToMove = ToMove(game) == 'w';
+    if ((whiteToMove ? game.record.whiteKind : game.record.blackKind) != AccountKind::Bot) {
+        return std::nullopt;
+    }
+    return whiteToMove;
+}
+
+}  // namespace
+
 void GameService::PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out) {
+    if (auto asked = asked_.find(gameId);
+        asked != asked_.end() && now - asked->second.at < kEngineAnswerWait) {
+        return;  // the engine is thinking
+    }
     Store::Transaction tx(store_);
     std::optional<LiveGame> game = LoadGame(store_, gameId, config_.log);
-    if (!game || game->record.ended) {
+    if (!game) {
         return;
     }
-    const bool whiteToMove = ToMove(*game) == 'w';
-    if ((whiteToMove ? game->record.whiteKind : game->record.blackKind) != AccountKind::Bot) {
+    std::optional<bool> whiteToMove = BotToMove(*game);
+    if (!whiteToMove) {
         return;
     }
-    const std::string& botName = whiteToMove ? game->record.whiteName : game->record.blackName;
-    const std::int64_t human = whiteToMove ? game->record.blackId : game->record.whiteId;
-    std::unique_ptr<Bot> bot = MakeBot(BotLevel(botName).value_or(0), random_);
+    const std::string& botName = *whiteToMove ? game->record.whiteName : game->record.blackName;
+    const int level = BotLevel(botName).value_or(0);
+    if (level > 0 && engine_ != nullptr && engine_->Available(now) &&
+        !game->position.legalMoves().empty()) {
+        std::optional<chess::Position> start =
+            chess::Position::fromFen(game->record.startFen, nullptr, IsChess960(game->record));
+        if (start) {
+            asked_[gameId] = Asked{game->record.moves, now};
+            engine_->Ask(EngineQuestion{gameId, game->record.moves, level, std::move(*start),
+                                        game->position},
+                         now);
+            return;
+        }
+    }
+    std::unique_ptr<Bot> bot = MakeBot(level, random_);
     std::optional<chess::Move> move = bot->ChooseMove(game->position);
     if (!move) {
         return;
     }
-    Play(store_, *game, *move, now);
     std::size_t mark = out.size();
-    PushUpdate(human, now, out);
+    PlayBotMove(*game, *move, now, out);
     try {
         tx.Commit();
     } catch (...) {
         out.resize(mark);
         throw;
+    }
+}
+
+void GameService::PlayBotMove(LiveGame& game, chess::Move move, TimePoint now,
+                              std::vector<Outgoing>& out) {
+    const bool whiteToMove = ToMove(game) == 'w';
+    const std::int64_t human = whiteToMove ? game.record.blackId : game.record.whiteId;
+    Play(store_, game, move, now);
+    PushUpdate(human, now, out);
+}
+
+void GameService::BotAnswer(const EngineAnswer& answer, TimePoint now, std::vector<Outgoing>& out) {
+    if (auto asked = asked_.find(answer.gameId);
+        asked != asked_.end() && asked->second.movesKey == answer.movesKey) {
+        asked_.erase(asked);
+    }
+    const std::size_t mark = out.size();
+    try {
+        Store::Transaction tx(store_);
+        std::optional<LiveGame> game = LoadGame(store_, answer.gameId, config_.log);
+        // The game may have ended (a resignation) or moved on meanwhile.
+        if (!game || !BotToMove(*game) || game->record.moves != answer.movesKey) {
+            return;
+        }
+        std::optional<chess::Move> move = answer.move;
+        if (!move || !game->position.isLegal(*move)) {
+            if (answer.move) {
+                Log("engine move in game " + std::to_string(answer.gameId) + " is not legal");
+            }
+            move = MakeBot(0, random_)->ChooseMove(game->position);
+        }
+        if (!move) {
+            return;
+        }
+        PlayBotMove(*game, *move, now, out);
+        tx.Commit();
+    } catch (const std::exception& e) {
+        out.resize(mark);
+        Log("bot move in game " + std::to_string(answer.gameId) + ": " + e.what());
     }
 }
 

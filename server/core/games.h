@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -14,6 +16,7 @@
 #include "server/core/sessions.h"
 #include "server/core/store.h"
 #include "server/core/types.h"
+#include "server/core/uci_engine.h"
 
 namespace qc::server {
 
@@ -57,6 +60,16 @@ class GameService {
     // whose deadline has passed. Each game is its own transaction.
     void RunDue(TimePoint now, std::vector<Outgoing>& out);
 
+    // Where levels 1 to 10 get their moves; without one (or while it is not
+    // available) every level plays level 0's random moves at once.
+    void SetEngine(BotEngine* engine) { engine_ = engine; }
+    // Plays the engine's move when the game still waits for it in the same
+    // position, the bot's own move when the engine gave none.
+    void BotAnswer(const EngineAnswer& answer, TimePoint now, std::vector<Outgoing>& out);
+
+    // A question the engine has not answered in this time is asked again.
+    static constexpr std::chrono::seconds kEngineAnswerWait{30};
+
     static constexpr int kChatKept = 200;
     static constexpr int kChatShown = 100;
     static constexpr std::size_t kChatMessageMax = 400;
@@ -75,6 +88,7 @@ class GameService {
     static void ShowFlag(CommandContext& ctx, std::size_t flag);
 
     void PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
+    void PlayBotMove(LiveGame& game, chess::Move move, TimePoint now, std::vector<Outgoing>& out);
     void EndOnTime(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
     void PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out);
     void Log(std::string_view text) const;
@@ -83,6 +97,12 @@ class GameService {
     const Config& config_;
     const SessionTable& sessions_;
     std::mt19937_64 random_;
+    BotEngine* engine_ = nullptr;
+    struct Asked {
+        std::string movesKey;
+        TimePoint at;
+    };
+    std::map<std::int64_t, Asked> asked_;  // games waiting for the engine
 };
 
 }  // namespace qc::server

@@ -43,6 +43,12 @@ void ServerCore::AddCommand(std::string word, CommandHandler handler) {
     commands_[std::move(word)] = std::move(handler);
 }
 
+std::vector<Outgoing> ServerCore::BotAnswer(const EngineAnswer& answer, TimePoint now) {
+    std::vector<Outgoing> out;
+    games_.BotAnswer(answer, now, out);
+    return out;
+}
+
 void ServerCore::Log(std::string_view text) const {
     if (config_.log) {
         config_.log(text);

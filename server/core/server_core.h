@@ -29,6 +29,12 @@ class ServerCore {
     // Periodic work: pings, ended sessions, housekeeping. Call about once a second.
     std::vector<Outgoing> Tick(TimePoint now);
 
+    // The engine that plays bot levels 1 to 10 (see GameService::SetEngine).
+    void SetBotEngine(BotEngine* engine) { games_.SetEngine(engine); }
+    // The engine's answer to a question the game service asked: the bot's
+    // move, committed, and the lines that report it.
+    std::vector<Outgoing> BotAnswer(const EngineAnswer& answer, TimePoint now);
+
     // Adds or replaces the handler of a command word that needs a login
     // (the game service registers its commands here).
     void AddCommand(std::string word, CommandHandler handler);

@@ -35,6 +35,7 @@ TEST(CommandLineTest, DefaultsServeOnPort3819OfEveryAddress) {
     EXPECT_EQ(c.rate, 10);
     EXPECT_FALSE(c.bannerPort.has_value());
     EXPECT_FALSE(c.banners.has_value());
+    EXPECT_EQ(c.engine, QString("stockfish"));
 }
 
 TEST(CommandLineTest, BannerPortAndFolder) {
@@ -61,13 +62,14 @@ TEST(CommandLineTest, BannerPortAndFolder) {
 
 TEST(CommandLineTest, ReadsEveryServingOption) {
     CommandLine c = Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db",
-                           "--ping-after", "5", "--rate", "2.5"});
+                           "--ping-after", "5", "--rate", "2.5", "--engine", "/opt/e/engine"});
     EXPECT_EQ(c.action, Action::Serve);
     EXPECT_EQ(c.port, 0);
     EXPECT_EQ(c.bind, QHostAddress(QHostAddress::LocalHost));
     EXPECT_EQ(c.db, QString("/srv/q.db"));
     EXPECT_EQ(c.pingAfter, 5);
     EXPECT_EQ(c.rate, 2.5);
+    EXPECT_EQ(c.engine, QString("/opt/e/engine"));
 }
 
 TEST(CommandLineTest, ValuesMayFollowAnEqualsSign) {
@@ -149,9 +151,10 @@ TEST(CommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     for (const char* option :
          {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
           "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
-          "--rate <N>", "-h, --help", "--version", "(default: 3819)", "(default: every address)",
-          "$XDG_DATA_HOME/quorvel-server/quorvel.db", "(default: no banner service)",
-          "(default: the built-in banners)", "(default: 60)", "(default: 10)"}) {
+          "--rate <N>", "--engine <PATH>", "-h, --help", "--version", "(default: 3819)",
+          "(default: every address)", "$XDG_DATA_HOME/quorvel-server/quorvel.db",
+          "(default: no banner service)", "(default: the built-in banners)", "(default: 60)",
+          "(default: 10)"}) {
         EXPECT_THAT(help, HasSubstr(option));
     }
 }
@@ -198,6 +201,8 @@ TEST(CommandLineTest, BadInputIsOneLineOfError) {
         {{"--banners", "/srv/banners"}, "'--banners' needs '--banner-port'"},
         {{"--banner-port", "80", "--banners="}, "invalid banner folder ''"},
         {{"--banners"}, "missing value after '--banners' (see --help)"},
+        {{"--engine"}, "missing value after '--engine' (see --help)"},
+        {{"--engine="}, "invalid engine ''"},
     };
     for (const Bad& bad : table) {
         CommandLine c = Parse(bad.args);

@@ -146,6 +146,7 @@ class ServerProcess {
     }
 
     std::uint16_t Port() const { return port_; }
+    pid_t Pid() const { return pid_; }
 
     // The next line of standard output (of standard error), without its
     // line end; what there is at the end of the output or the time-out.
