@@ -30,6 +30,9 @@ struct Config {
     // Failed password checks (logins, password changes) per address.
     double authFailureBurst = 10;
     double authFailuresPerSecond = 0.2;
+    // Wrong passwords per account, from wherever they come.
+    double accountAuthFailureBurst = 10;
+    double accountAuthFailuresPerSecond = 0.2;
     // Outstanding requests one account may have.
     int maxRequestsPerAccount = 30;
     // Seed of the bot's choices; 0 seeds from the operating system (tests

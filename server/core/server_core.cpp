@@ -14,6 +14,7 @@ ServerCore::ServerCore(Store& store, Config config)
       datagramLimiter_(config_.datagramBurst, config_.datagramsPerSecond),
       creationLimiter_(config_.creationBurst, config_.creationsPerSecond),
       authLimiter_(config_.authFailureBurst, config_.authFailuresPerSecond),
+      accountAuthLimiter_(config_.accountAuthFailureBurst, config_.accountAuthFailuresPerSecond),
       games_(store_, config_, sessions_) {
     AddCommand("update", [](CommandContext& ctx) { ctx.ReplyUpdate(); });
     AddCommand("pong", [](CommandContext&) {});
@@ -96,17 +97,29 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
             HandleLogin(from, qvid, args, now, out);
             return false;
         }
-        if (word == "createqvid" || word == "changepw") {
-            if (word == "createqvid" ? !creationLimiter_.Allow(from.address, now)
-                                     : !authLimiter_.CanSpend(from.address, now)) {
+        if (word == "createqvid") {
+            if (!creationLimiter_.Allow(from.address, now)) {
                 return false;
             }
             Store::Transaction tx(store_);
-            std::string reply = word == "createqvid" ? accounts_.CreateAccount(args, now)
-                                                     : accounts_.ChangePassword(args);
+            std::string reply = accounts_.CreateAccount(args, now);
+            tx.Commit();
+            out.push_back(Outgoing{from, std::move(reply)});
+            return false;
+        }
+        if (word == "changepw") {
+            // The old password is checked first: only wrong ones are limited,
+            // so a guesser cannot keep the owner from changing it.
+            Store::Transaction tx(store_);
+            std::string reply = accounts_.ChangePassword(args);
             tx.Commit();
             if (reply == "!a2") {
-                authLimiter_.Allow(from.address, now);
+                std::string_view name = args.substr(0, args.find(' '));
+                if (!CountWrongPassword(name, from, now)) {
+                    return false;
+                }
+            } else if (reply == "!a1" && !authLimiter_.CanSpend(from.address, now)) {
+                return false;
             }
             out.push_back(Outgoing{from, std::move(reply)});
             return false;
@@ -147,11 +160,9 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
 
 void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
                              TimePoint now, std::vector<Outgoing>& out) {
-    // Guest logins may create accounts and password guesses may be tried
-    // from many ports at once, so both are limited per address as well.
-    bool createsGuest = StartsWithNoCase(qvid, "guest");
-    if (createsGuest ? !creationLimiter_.Allow(from.address, now)
-                     : !authLimiter_.CanSpend(from.address, now)) {
+    // Guest logins may create accounts, so they are limited per address
+    // rather than per port.
+    if (StartsWithNoCase(qvid, "guest") && !creationLimiter_.Allow(from.address, now)) {
         return;
     }
     Store::Transaction tx(store_);
@@ -164,8 +175,13 @@ void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::s
         }
     }
     tx.Commit();
-    if (!lines.empty() && lines.front() == "!p") {
-        authLimiter_.Allow(from.address, now);
+    // Limits apply to refusals only, after the digest was checked: a correct
+    // login is answered however many wrong ones came before it.
+    if (!lines.empty() && lines.front() == "!p" && !CountWrongPassword(qvid, from, now)) {
+        return;
+    }
+    if (!lines.empty() && lines.front() == "!w" && !authLimiter_.CanSpend(from.address, now)) {
+        return;
     }
     std::optional<Session> ended;
     if (result.account) {
@@ -184,6 +200,14 @@ void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::s
     if (ended) {
         EndSession(*ended, now, out);
     }
+}
+
+bool ServerCore::CountWrongPassword(std::string_view account, const Endpoint& from, TimePoint now) {
+    // Guesses may come from many ports, or at one account from many
+    // addresses; both buckets are charged so neither way is faster.
+    bool byAccount = accountAuthLimiter_.Allow(Lower(account), now);
+    bool byAddress = authLimiter_.Allow(from.address, now);
+    return byAccount && byAddress;
 }
 
 void ServerCore::EndSession(const Session& session, TimePoint now, std::vector<Outgoing>& out) {
@@ -269,6 +293,7 @@ void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
     datagramLimiter_.Prune(now);
     creationLimiter_.Prune(now);
     authLimiter_.Prune(now);
+    accountAuthLimiter_.Prune(now);
     try {
         Store::Transaction tx(store_);
         for (const auto& [endpoint, session] : sessions_.All()) {

@@ -52,6 +52,9 @@ class ServerCore {
                     std::vector<Outgoing>& out);
     void HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
                      TimePoint now, std::vector<Outgoing>& out);
+    // Charges a wrong password to the account and the sender's address;
+    // false when either has used up its allowance and the refusal is dropped.
+    bool CountWrongPassword(std::string_view account, const Endpoint& from, TimePoint now);
     void EndSession(const Session& session, TimePoint now, std::vector<Outgoing>& out);
     // What a log-out means for the account's data: its cancel-on-log-out
     // requests go, and the players they were addressed to hear of it.
@@ -66,6 +69,7 @@ class ServerCore {
     RateLimiter<Endpoint> datagramLimiter_;
     RateLimiter<std::string> creationLimiter_;
     RateLimiter<std::string> authLimiter_;
+    RateLimiter<std::string> accountAuthLimiter_;
     std::map<std::string, CommandHandler> commands_;
     GameService games_;
     std::optional<TimePoint> started_;

@@ -192,6 +192,7 @@ TEST_F(SessionTest, SenderBeyondItsRateIsDropped) {
 
 TEST_F(SessionTest, PasswordGuessingIsSlowedPerAddress) {
     AddAccount("alice", "secret");
+    AddAccount("bob", "hunter2");
     const std::string wrong = "alice connect v1.20 " + qc::account::Swordfish("guess");
     const std::string right = "alice connect v1.20 " + qc::account::Swordfish("secret");
     // Each guess from a new port of the same address.
@@ -200,14 +201,74 @@ TEST_F(SessionTest, PasswordGuessingIsSlowedPerAddress) {
         EXPECT_THAT(Send(Ep(port++), wrong), ElementsAre("!p"));
     }
     EXPECT_THAT(Send(Ep(port++), wrong), IsEmpty());
-    EXPECT_THAT(Send(Ep(port++), right), IsEmpty());
     EXPECT_THAT(Send(Ep(port++), "x changepw alice " + qc::account::Swordfish("guess") + " 901"),
                 IsEmpty());
+    EXPECT_THAT(Send(Ep(port++), "bob connect v1.20 " + qc::account::Swordfish("guess")),
+                IsEmpty());
+    // The owner still gets in, from there as from anywhere.
+    EXPECT_EQ(Send(Ep(port++), right).size(), 3u);
     // Another address is not affected, and the guesser's allowance returns.
     const Endpoint elsewhere{"192.0.2.7", 8000};
-    EXPECT_EQ(Send(elsewhere, right).size(), 3u);
+    EXPECT_THAT(Send(elsewhere, "bob connect v1.20 " + qc::account::Swordfish("guess")),
+                ElementsAre("!p"));
     now += 5s;
-    EXPECT_EQ(Send(Ep(port++), right).size(), 3u);
+    EXPECT_THAT(Send(Ep(port++), wrong), ElementsAre("!p"));
+}
+
+TEST_F(SessionTest, CorrectPasswordGetsThroughAnyNumberOfWrongOnes) {
+    AddAccount("alice", "secret");
+    const std::string good = qc::account::Swordfish("secret");
+    const std::string bad = qc::account::Swordfish("guess");
+    struct Case {
+        const char* what;
+        Endpoint guesser;  // where the wrong passwords come from
+        Endpoint owner;    // where the owner logs in from
+    };
+    const std::vector<Case> cases = {
+        {"same endpoint", Ep(8100), Ep(8100)},
+        {"same address", Ep(8101), Ep(8102)},
+        {"other address", Endpoint{"192.0.2.1", 8103}, Endpoint{"192.0.2.2", 8103}},
+    };
+    for (const Case& c : cases) {
+        int refusals = 0;
+        for (int i = 0; i < 20; ++i) {
+            refusals += static_cast<int>(Send(c.guesser, "alice connect v1.20 " + bad).size());
+        }
+        EXPECT_LE(refusals, 10) << c.what;
+        EXPECT_EQ(Send(c.owner, "alice connect v1.20 " + good).size(), 3u) << c.what;
+        now += 4s;  // within the sender's datagram rate, not the guessing allowance
+        for (int i = 0; i < 20; ++i) {
+            Send(c.guesser, "x changepw alice " + bad + " 901");
+        }
+        EXPECT_THAT(Send(c.owner, "x changepw alice " + good + " 901902903"),
+                    ElementsAre("changedpw"))
+            << c.what;
+        // Back to the old password for the next case.
+        EXPECT_THAT(Send(c.owner, "x changepw alice " + qc::account::Swordfish("abc") + " " +
+                                      qc::account::EncodeNewPassword("secret")),
+                    ElementsAre("changedpw"))
+            << c.what;
+        now += 1h;
+    }
+}
+
+TEST_F(SessionTest, WrongPasswordsAreLimitedPerAccountAcrossAddresses) {
+    AddAccount("alice", "secret");
+    AddAccount("bob", "hunter2");
+    const std::string bad = qc::account::Swordfish("guess");
+    // One guess from each of many addresses.
+    int answered = 0;
+    for (int i = 1; i <= 30; ++i) {
+        const Endpoint from{"198.51.100." + std::to_string(i), 9000};
+        answered += static_cast<int>(Send(from, "ALICE connect v1.20 " + bad).size());
+    }
+    EXPECT_EQ(answered, 10);
+    // Other accounts are not affected, and the account's allowance returns.
+    EXPECT_THAT(Send(Endpoint{"203.0.113.1", 9000}, "bob connect v1.20 " + bad), ElementsAre("!p"));
+    EXPECT_THAT(Send(Endpoint{"203.0.113.2", 9000}, "alice connect v1.20 " + bad), IsEmpty());
+    now += 5s;
+    EXPECT_THAT(Send(Endpoint{"203.0.113.2", 9000}, "alice connect v1.20 " + bad),
+                ElementsAre("!p"));
 }
 
 TEST_F(SessionTest, AddAccountRefusesBadAndTakenNames) {
