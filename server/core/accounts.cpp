@@ -44,7 +44,8 @@ AccountService::LoginResult AccountService::NewGuest(std::string_view version, T
 }
 
 AccountService::LoginResult AccountService::Login(std::string_view qvid, std::string_view args,
-                                                  TimePoint now) {
+                                                  TimePoint now,
+                                                  const std::function<bool()>& mayCreateGuest) {
     std::size_t blank = args.find(' ');
     std::string version = Cut(args.substr(0, blank), kMaxVersion);
     std::string_view digest = blank == args.npos ? std::string_view() : args.substr(blank + 1);
@@ -63,6 +64,9 @@ AccountService::LoginResult AccountService::Login(std::string_view qvid, std::st
         }
         // A guest whose identifier is gone or does not prove itself simply
         // becomes a new guest: guest identities are the server's to hand out.
+        if (!mayCreateGuest()) {
+            return LoginResult{};
+        }
         return NewGuest(version, now);
     }
 

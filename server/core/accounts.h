@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +23,11 @@ class AccountService {
         std::vector<std::string> lines;  // "guest: ..." or a refusal
         std::optional<Account> account;  // set when logged in
     };
-    // The login command "connect " + version + " " + digest under qvid.
-    LoginResult Login(std::string_view qvid, std::string_view args, TimePoint now);
+    // The login command "connect " + version + " " + digest under qvid. A
+    // new guest is made only when mayCreateGuest agrees; otherwise the
+    // result is empty (no lines, no account).
+    LoginResult Login(std::string_view qvid, std::string_view args, TimePoint now,
+                      const std::function<bool()>& mayCreateGuest);
     // "createqvid " arguments; answers "created" or "!c" + code.
     std::string CreateAccount(std::string_view args, TimePoint now);
     // "changepw " arguments; answers "changedpw" or "!a" + code.

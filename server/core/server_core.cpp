@@ -160,13 +160,11 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
 
 void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
                              TimePoint now, std::vector<Outgoing>& out) {
-    // Guest logins may create accounts, so they are limited per address
-    // rather than per port.
-    if (StartsWithNoCase(qvid, "guest") && !creationLimiter_.Allow(from.address, now)) {
-        return;
-    }
     Store::Transaction tx(store_);
-    AccountService::LoginResult result = accounts_.Login(qvid, args, now);
+    // Only the making of a new guest is limited (per address rather than per
+    // port): a guest that proves itself is an ordinary returning user.
+    AccountService::LoginResult result =
+        accounts_.Login(qvid, args, now, [&] { return creationLimiter_.Allow(from.address, now); });
     std::vector<std::string> lines = std::move(result.lines);
     if (result.account) {
         lines.push_back(UpdateLine(store_, *result.account, now, config_));

@@ -47,6 +47,32 @@ TEST_F(SessionTest, GuestThatCannotProveItselfBecomesANewGuest) {
     }
 }
 
+TEST_F(SessionTest, OnlyNewGuestsCountAgainstTheCreationLimit) {
+    const std::string address = "192.0.2.9";
+    std::uint16_t port = 5100;
+    auto first = Send(Endpoint{address, port++}, "guest connect v1.20 *");
+    ASSERT_FALSE(first.empty());
+    const std::string back = "guest1 connect v1.20 " + first[0].substr(first[0].find(',') + 1);
+    // Returning many times takes nothing from the allowance for new guests.
+    for (int i = 0; i < 30; ++i) {
+        ASSERT_EQ(Send(Endpoint{address, port++}, back).size(), 3u) << i;
+    }
+    int created = 0;
+    for (int i = 0; i < 30; ++i) {
+        auto lines = Send(Endpoint{address, port++}, "guest connect v1.20 *");
+        created += !lines.empty() && lines[0].rfind("guest: ", 0) == 0;
+    }
+    EXPECT_EQ(created, 19);
+    // With the allowance used up, new guests and new accounts are dropped,
+    // a guest that cannot prove itself too, and the returning guest is not.
+    EXPECT_THAT(Send(Endpoint{address, port++}, "guest connect v1.20 *"), IsEmpty());
+    EXPECT_THAT(Send(Endpoint{address, port++}, "guest1 connect v1.20 0123"), IsEmpty());
+    EXPECT_THAT(Send(Endpoint{address, port++}, "guest createqvid someone,a@example.org,,,"),
+                IsEmpty());
+    EXPECT_EQ(Send(Endpoint{address, port++}, back).size(), 3u);
+    EXPECT_EQ(Send(Endpoint{"192.0.2.10", 5100}, "guest connect v1.20 *").size(), 4u);
+}
+
 TEST_F(SessionTest, NamedLoginRepliesByTable) {
     AddAccount("alice", "secret");
     const std::string good = qc::account::Swordfish("secret");
