@@ -121,9 +121,11 @@ std::string AccountService::CreateAccount(std::string_view args, TimePoint now) 
                 "\n\nEnter both in the program's settings window. You can change the password "
                 "there at any time.\n";
     store_.AddMail(mail);
+    // The password goes only into the outbox: standard error ends up in
+    // system logs that more people can read than the database.
     if (config_.log) {
-        config_.log("mail to " + account.email + ": new QVID " + account.name + ", password " +
-                    password);
+        config_.log("mail for new QVID " + account.name + " queued in the outbox (to " +
+                    account.email + ")");
     }
     return "created";
 }
