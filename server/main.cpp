@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
     config.pingAfter = std::chrono::seconds(options.pingAfter);
     config.datagramsPerSecond = options.rate;
     config.datagramBurst = std::max(config.datagramBurst, options.rate * 4);
+    // An address's ports together get five senders' worth.
+    config.networkLinesPerSecond = std::max(config.networkLinesPerSecond, options.rate * 5);
+    config.networkBurst = std::max(config.networkBurst, config.datagramBurst * 5);
 
     try {
         if (options.action == Action::AddAccount) {

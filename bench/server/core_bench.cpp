@@ -31,6 +31,8 @@ struct Server {
         Config config;
         config.datagramBurst = 1e12;  // measure the work, not the limiter
         config.datagramsPerSecond = 1e12;
+        config.networkBurst = 1e12;
+        config.networkLinesPerSecond = 1e12;
         return config;
     }
     std::size_t Line(const Endpoint& from, const std::string& line) {

@@ -21,10 +21,14 @@ struct Config {
     bool utcTimestamps = false;
     // Game types beyond "Standard" and "Chess960" that requests may name.
     std::vector<std::string> extraGameTypes;
-    // Datagrams per endpoint: burst and steady rate.
+    // Lines per endpoint: burst and steady rate. Every line of a datagram
+    // counts (an empty datagram counts as one).
     double datagramBurst = 40;
     double datagramsPerSecond = 10;
-    // Account-creating lines (guest logins, new accounts) per address.
+    // Lines per address (IPv6: per /64), from all its ports together.
+    double networkBurst = 200;
+    double networkLinesPerSecond = 50;
+    // Account-creating lines (new guests, new accounts) per address.
     double creationBurst = 20;
     double creationsPerSecond = 0.2;
     // Failed password checks (logins, password changes) per address.

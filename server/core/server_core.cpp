@@ -12,6 +12,7 @@ ServerCore::ServerCore(Store& store, Config config)
       config_(std::move(config)),
       accounts_(store_, config_),
       datagramLimiter_(config_.datagramBurst, config_.datagramsPerSecond),
+      networkLimiter_(config_.networkBurst, config_.networkLinesPerSecond),
       creationLimiter_(config_.creationBurst, config_.creationsPerSecond),
       authLimiter_(config_.authFailureBurst, config_.authFailuresPerSecond),
       accountAuthLimiter_(config_.accountAuthFailureBurst, config_.accountAuthFailuresPerSecond),
@@ -62,24 +63,37 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
     if (!started_) {
         started_ = now;
     }
-    if (!datagramLimiter_.Allow(from, now) || bytes.size() > kMaxDatagram) {
+    const std::string network = SenderNetwork(from.address);
+    // Every line is charged, so packing lines into one datagram buys nothing;
+    // a sender's many ports together are limited per network as well.
+    auto allow = [&] {
+        return datagramLimiter_.Allow(from, now) && networkLimiter_.Allow(network, now);
+    };
+    if (bytes.size() > kMaxDatagram) {
+        allow();
         return out;
     }
     std::vector<std::string_view> lines = SplitLines(bytes);
+    if (lines.empty()) {
+        allow();
+    }
     if (lines.size() > kMaxLinesPerDatagram) {
         lines.resize(kMaxLinesPerDatagram);
     }
     for (std::string_view line : lines) {
+        if (!allow()) {
+            break;
+        }
         // The bot answers a move at once, before the sender's next line.
-        if (line.size() <= kMaxLine && HandleLine(from, line, now, out)) {
+        if (line.size() <= kMaxLine && HandleLine(from, network, line, now, out)) {
             games_.RunDue(now, out);
         }
     }
     return out;
 }
 
-bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
-                            std::vector<Outgoing>& out) {
+bool ServerCore::HandleLine(const Endpoint& from, const std::string& network, std::string_view line,
+                            TimePoint now, std::vector<Outgoing>& out) {
     std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos || blank == 0) {
         return false;
@@ -94,11 +108,11 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
     std::size_t mark = out.size();
     try {
         if (word == "connect") {
-            HandleLogin(from, qvid, args, now, out);
+            HandleLogin(from, network, qvid, args, now, out);
             return false;
         }
         if (word == "createqvid") {
-            if (!creationLimiter_.Allow(from.address, now)) {
+            if (!creationLimiter_.Allow(network, now)) {
                 return false;
             }
             Store::Transaction tx(store_);
@@ -115,10 +129,10 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
             tx.Commit();
             if (reply == "!a2") {
                 std::string_view name = args.substr(0, args.find(' '));
-                if (!CountWrongPassword(name, from, now)) {
+                if (!CountWrongPassword(name, network, now)) {
                     return false;
                 }
-            } else if (reply == "!a1" && !authLimiter_.CanSpend(from.address, now)) {
+            } else if (reply == "!a1" && !authLimiter_.CanSpend(network, now)) {
                 return false;
             }
             out.push_back(Outgoing{from, std::move(reply)});
@@ -158,13 +172,14 @@ bool ServerCore::HandleLine(const Endpoint& from, std::string_view line, TimePoi
     return false;
 }
 
-void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
-                             TimePoint now, std::vector<Outgoing>& out) {
+void ServerCore::HandleLogin(const Endpoint& from, const std::string& network,
+                             std::string_view qvid, std::string_view args, TimePoint now,
+                             std::vector<Outgoing>& out) {
     Store::Transaction tx(store_);
     // Only the making of a new guest is limited (per address rather than per
     // port): a guest that proves itself is an ordinary returning user.
     AccountService::LoginResult result =
-        accounts_.Login(qvid, args, now, [&] { return creationLimiter_.Allow(from.address, now); });
+        accounts_.Login(qvid, args, now, [&] { return creationLimiter_.Allow(network, now); });
     std::vector<std::string> lines = std::move(result.lines);
     if (result.account) {
         lines.push_back(UpdateLine(store_, *result.account, now, config_));
@@ -175,10 +190,10 @@ void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::s
     tx.Commit();
     // Limits apply to refusals only, after the digest was checked: a correct
     // login is answered however many wrong ones came before it.
-    if (!lines.empty() && lines.front() == "!p" && !CountWrongPassword(qvid, from, now)) {
+    if (!lines.empty() && lines.front() == "!p" && !CountWrongPassword(qvid, network, now)) {
         return;
     }
-    if (!lines.empty() && lines.front() == "!w" && !authLimiter_.CanSpend(from.address, now)) {
+    if (!lines.empty() && lines.front() == "!w" && !authLimiter_.CanSpend(network, now)) {
         return;
     }
     std::optional<Session> ended;
@@ -200,11 +215,12 @@ void ServerCore::HandleLogin(const Endpoint& from, std::string_view qvid, std::s
     }
 }
 
-bool ServerCore::CountWrongPassword(std::string_view account, const Endpoint& from, TimePoint now) {
+bool ServerCore::CountWrongPassword(std::string_view account, const std::string& network,
+                                    TimePoint now) {
     // Guesses may come from many ports, or at one account from many
     // addresses; both buckets are charged so neither way is faster.
     bool byAccount = accountAuthLimiter_.Allow(Lower(account), now);
-    bool byAddress = authLimiter_.Allow(from.address, now);
+    bool byAddress = authLimiter_.Allow(network, now);
     return byAccount && byAddress;
 }
 
@@ -289,6 +305,7 @@ void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
     }
     lastHousekeeping_ = now;
     datagramLimiter_.Prune(now);
+    networkLimiter_.Prune(now);
     creationLimiter_.Prune(now);
     authLimiter_.Prune(now);
     accountAuthLimiter_.Prune(now);

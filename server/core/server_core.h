@@ -48,13 +48,14 @@ class ServerCore {
 
   private:
     // True when the line asks for due work to be done before the replies go.
-    bool HandleLine(const Endpoint& from, std::string_view line, TimePoint now,
-                    std::vector<Outgoing>& out);
-    void HandleLogin(const Endpoint& from, std::string_view qvid, std::string_view args,
-                     TimePoint now, std::vector<Outgoing>& out);
+    // network is SenderNetwork(from.address), the key of per-address limits.
+    bool HandleLine(const Endpoint& from, const std::string& network, std::string_view line,
+                    TimePoint now, std::vector<Outgoing>& out);
+    void HandleLogin(const Endpoint& from, const std::string& network, std::string_view qvid,
+                     std::string_view args, TimePoint now, std::vector<Outgoing>& out);
     // Charges a wrong password to the account and the sender's address;
     // false when either has used up its allowance and the refusal is dropped.
-    bool CountWrongPassword(std::string_view account, const Endpoint& from, TimePoint now);
+    bool CountWrongPassword(std::string_view account, const std::string& network, TimePoint now);
     void EndSession(const Session& session, TimePoint now, std::vector<Outgoing>& out);
     // What a log-out means for the account's data: its cancel-on-log-out
     // requests go, and the players they were addressed to hear of it.
@@ -67,6 +68,7 @@ class ServerCore {
     AccountService accounts_;
     SessionTable sessions_;
     RateLimiter<Endpoint> datagramLimiter_;
+    RateLimiter<std::string> networkLimiter_;
     RateLimiter<std::string> creationLimiter_;
     RateLimiter<std::string> authLimiter_;
     RateLimiter<std::string> accountAuthLimiter_;

@@ -1,6 +1,30 @@
 #include "server/core/sessions.h"
 
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <iterator>
+
 namespace qc::server {
+
+std::string SenderNetwork(std::string_view address) {
+    std::string text(address.substr(0, address.find('%')));  // no zone index
+    in6_addr v6{};
+    if (text.find(':') == std::string::npos || inet_pton(AF_INET6, text.c_str(), &v6) != 1) {
+        return std::string(address);
+    }
+    char buffer[INET6_ADDRSTRLEN] = {};
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+        return inet_ntop(AF_INET, &v6.s6_addr[12], buffer, sizeof buffer) != nullptr
+                   ? std::string(buffer)
+                   : std::string(address);
+    }
+    std::fill(std::begin(v6.s6_addr) + 8, std::end(v6.s6_addr), std::uint8_t{0});
+    if (inet_ntop(AF_INET6, &v6, buffer, sizeof buffer) == nullptr) {
+        return std::string(address);
+    }
+    return std::string(buffer) + "/64";
+}
 
 std::optional<Session> SessionTable::Open(const Session& session) {
     std::optional<Session> ended;

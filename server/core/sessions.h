@@ -42,6 +42,12 @@ class SessionTable {
     std::unordered_map<std::int64_t, Endpoint> byAccount_;
 };
 
+// The key that limits per address apply to: an IPv4 address as it is, an
+// IPv6 address by its /64 network ("2001:db8:1:2::/64"), since one host
+// usually has the whole /64 to pick addresses from. IPv4 mapped into IPv6
+// counts as IPv4; text that is no address is its own key.
+std::string SenderNetwork(std::string_view address);
+
 // Token buckets per key: a sender may send a burst and then a steady rate;
 // whatever comes faster is dropped, so one sender cannot starve the rest.
 template <typename Key>
@@ -56,7 +62,7 @@ class RateLimiter {
             if (buckets_.size() >= maxKeys_) {
                 Prune(now);
                 if (buckets_.size() >= maxKeys_) {
-                    buckets_.clear();
+                    EvictOldest();
                 }
             }
             it = buckets_.emplace(key, Bucket{burst_, now}).first;
@@ -99,6 +105,27 @@ class RateLimiter {
     std::size_t Size() const { return buckets_.size(); }
 
   private:
+    // A full table sheds the eighth of its buckets that were used longest
+    // ago; the senders being limited right now are the ones kept.
+    void EvictOldest() {
+        std::vector<TimePoint> times;
+        times.reserve(buckets_.size());
+        for (const auto& [key, bucket] : buckets_) {
+            times.push_back(bucket.updated);
+        }
+        std::size_t count = std::max<std::size_t>(1, buckets_.size() / 8);
+        std::nth_element(times.begin(), times.begin() + (count - 1), times.end());
+        const TimePoint cutoff = times[count - 1];
+        for (auto it = buckets_.begin(); it != buckets_.end() && count > 0;) {
+            if (it->second.updated <= cutoff) {
+                it = buckets_.erase(it);
+                --count;
+            } else {
+                ++it;
+            }
+        }
+    }
+
     struct Bucket {
         double tokens;
         TimePoint updated;

@@ -133,7 +133,9 @@ class ProcessGamesTest : public ::testing::Test {
             ASSERT_EQ(ServerProcess::Run({"--db", std::string(db), "--add-account", name, name}),
                       0);
         }
-        ASSERT_TRUE(server.Start(std::string(db)));
+        // Every line counts against the rate; the bot game below sends two
+        // lines a datagram at ten datagrams a second.
+        ASSERT_TRUE(server.Start(std::string(db), {"--rate", "20"}));
     }
 
     static void LogIn(UdpClient& client, const std::string& name) {
@@ -205,7 +207,7 @@ TEST_F(ProcessGamesTest, APlayerBeatsOrDrawsTheBot) {
         auto pos = FromBoard(game.at(0));
         ASSERT_TRUE(pos) << game.at(0);
         chess::Move m = PickMove(*pos, random);
-        // After its first burst the server takes ten datagrams a second from a sender.
+        // After its first burst the server takes twenty lines a second from a sender.
         if (plies >= 35) {
             std::this_thread::sleep_for(std::chrono::milliseconds(105));
         }

@@ -216,6 +216,97 @@ TEST_F(SessionTest, SenderBeyondItsRateIsDropped) {
     EXPECT_EQ(Send(flood, "alice update").size(), 1u);
 }
 
+TEST_F(SessionTest, EveryLineOfADatagramCountsAgainstTheRate) {
+    AddAccount("alice", "secret");
+    const Endpoint ep = Ep(7500);
+    Login(ep, "alice", "secret");  // one line of the burst
+    std::string sixteen;
+    for (std::size_t i = 0; i < ServerCore::kMaxLinesPerDatagram; ++i) {
+        sixteen += "alice update\r";
+    }
+    const auto burst = static_cast<std::size_t>(core.GetConfig().datagramBurst);
+    std::size_t answered = 0;
+    for (int i = 0; i < 20; ++i) {
+        answered += LinesFor(ep, core.HandleDatagram(ep, sixteen, now)).size();
+    }
+    EXPECT_EQ(answered, burst - 1);
+    // Refused lines are not charged; the allowance comes back at the steady rate.
+    now += 1s;
+    EXPECT_EQ(LinesFor(ep, core.HandleDatagram(ep, sixteen, now)).size(),
+              static_cast<std::size_t>(core.GetConfig().datagramsPerSecond));
+}
+
+TEST(SenderNetworkTest, IPv6IsKeptPerSlash64) {
+    struct Case {
+        const char* address;
+        const char* key;
+    };
+    const Case cases[] = {
+        {"192.0.2.1", "192.0.2.1"},
+        {"2001:db8:1:2:3:4:5:6", "2001:db8:1:2::/64"},
+        {"2001:DB8:1:2::ffff", "2001:db8:1:2::/64"},
+        {"2001:0db8:0001:0002:0000:0000:0000:0001", "2001:db8:1:2::/64"},
+        {"2001:db8:1:3::1", "2001:db8:1:3::/64"},
+        {"::ffff:192.0.2.1", "192.0.2.1"},
+        {"fe80::1%eth0", "fe80::/64"},
+        {"::1", "::/64"},
+        {"not an address", "not an address"},
+        {"2001:db8::1::2", "2001:db8::1::2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SenderNetwork(c.address), c.key) << c.address;
+    }
+}
+
+TEST_F(SessionTest, PerAddressLimitsHoldForAWholeIPv6Network) {
+    // New guests from ever new addresses of one /64 share one allowance.
+    int created = 0;
+    for (int i = 1; i <= 40; ++i) {
+        const Endpoint from{"2001:db8:1:2::" + std::to_string(i), 5000};
+        created += static_cast<int>(!Send(from, "guest connect v1.20 *").empty());
+    }
+    EXPECT_EQ(created, static_cast<int>(core.GetConfig().creationBurst));
+    EXPECT_EQ(Send(Endpoint{"2001:db8:1:3::1", 5000}, "guest connect v1.20 *").size(), 4u);
+
+    // Lines from many addresses of one /64 are limited together: twenty
+    // players there, each within its own rate, share the network's.
+    const int players = 20;
+    std::vector<Endpoint> eps;
+    for (int i = 0; i < players; ++i) {
+        AddAccount("user" + std::to_string(i), "pw");
+        eps.push_back(Endpoint{"2001:db8:5:6::" + std::to_string(i + 1), 6000});
+        Login(eps.back(), "user" + std::to_string(i), "pw");
+    }
+    std::size_t answered = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < players; ++i) {
+            std::string lines;
+            for (int j = 0; j < 16; ++j) {
+                lines += "user" + std::to_string(i) + " update\r";
+            }
+            answered += LinesFor(eps[i], core.HandleDatagram(eps[i], lines, now)).size();
+        }
+    }
+    EXPECT_EQ(answered, static_cast<std::size_t>(core.GetConfig().networkBurst) - players);
+    AddAccount("alice", "secret");
+    Login(Endpoint{"2001:db8:5:7::1", 6000}, "alice", "secret");
+}
+
+TEST(RateLimiterTest, AFullTableNeverForgetsTheSendersBeingLimited) {
+    // Room for four keys; key 0 has used its burst and keeps trying.
+    RateLimiter<int> limiter(2, 0.001, 4);
+    TimePoint now = kStart;
+    ASSERT_TRUE(limiter.Allow(0, now));
+    ASSERT_TRUE(limiter.Allow(0, now));
+    for (int key = 1; key <= 100; ++key) {
+        now += 1s;
+        EXPECT_FALSE(limiter.Allow(0, now)) << "after " << key << " other keys";
+        EXPECT_TRUE(limiter.Allow(key, now));
+        EXPECT_LE(limiter.Size(), 4u);
+        EXPECT_GE(limiter.Size(), 2u);
+    }
+}
+
 TEST_F(SessionTest, PasswordGuessingIsSlowedPerAddress) {
     AddAccount("alice", "secret");
     AddAccount("bob", "hunter2");
