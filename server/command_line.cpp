@@ -67,7 +67,7 @@ std::vector<Option> Options() {
                             "SECONDS"),
          1},
         {QCommandLineOption("rate",
-                            "Datagrams a second one sender may send before the rest are "
+                            "Lines a second one sender may send; the rest are "
                             "dropped, 1 to 100000 (default: 10).",
                             "N"),
          1},

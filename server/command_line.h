@@ -30,7 +30,7 @@ struct CommandLine {
     QString password;                         // --add-account's password
     int gameSlots = 0;                        // --set-slots's count
     int pingAfter = 60;                       // seconds
-    double rate = 10;                         // datagrams a second
+    double rate = 10;                         // lines a second
     QString text;
 };
 
