@@ -18,7 +18,7 @@ namespace qc::server {
 struct CommandContext {
     Store& store;
     const Config& config;
-    const SessionTable& sessions;
+    SessionTable& sessions;
     TimePoint now;
     const Session& session;
     Account account;
@@ -41,7 +41,7 @@ struct CommandContext {
             return;
         }
         const Session* other = sessions.ByAccount(accountId);
-        if (other == nullptr) {
+        if (other == nullptr || !sessions.TakePushTurn(accountId, now)) {
             return;
         }
         if (auto acc = store.AccountById(accountId)) {

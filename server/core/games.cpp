@@ -272,7 +272,7 @@ std::string SelectionLine(const LiveGame& game, const Account& viewer, std::stri
     return line;
 }
 
-GameService::GameService(Store& store, const Config& config, const SessionTable& sessions)
+GameService::GameService(Store& store, const Config& config, SessionTable& sessions)
     : store_(store),
       config_(config),
       sessions_(sessions),
@@ -489,9 +489,10 @@ void GameService::ShowFlag(CommandContext& ctx, std::size_t flag) {
     ctx.store.SetFlags(ctx.account.id, flags);
 }
 
-void GameService::PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out) {
+void GameService::PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out,
+                             bool immediate) {
     const Session* session = sessions_.ByAccount(accountId);
-    if (session == nullptr) {
+    if (session == nullptr || (!immediate && !sessions_.TakePushTurn(accountId, now))) {
         return;
     }
     if (auto account = store_.AccountById(accountId)) {
@@ -563,7 +564,7 @@ void GameService::PlayBotMove(LiveGame& game, chess::Move move, TimePoint now,
     const bool whiteToMove = ToMove(game) == 'w';
     const std::int64_t human = whiteToMove ? game.record.blackId : game.record.whiteId;
     Play(store_, game, move, now);
-    PushUpdate(human, now, out);
+    PushUpdate(human, now, out, true);
 }
 
 void GameService::BotAnswer(const EngineAnswer& answer, TimePoint now, std::vector<Outgoing>& out) {

@@ -51,7 +51,7 @@ std::string SelectionLine(const LiveGame& game, const Account& viewer, std::stri
 // per-game and account-wide display wishes, the bot and the move deadlines.
 class GameService {
   public:
-    GameService(Store& store, const Config& config, const SessionTable& sessions);
+    GameService(Store& store, const Config& config, SessionTable& sessions);
 
     // The command words this service answers, for the server core.
     std::vector<std::pair<std::string, CommandHandler>> Commands();
@@ -90,12 +90,15 @@ class GameService {
     void PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
     void PlayBotMove(LiveGame& game, chess::Move move, TimePoint now, std::vector<Outgoing>& out);
     void EndOnTime(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
-    void PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out);
+    // Pushes are held to the sessions' push interval, except the bot's
+    // answer, which the player's own move asked for (immediate).
+    void PushUpdate(std::int64_t accountId, TimePoint now, std::vector<Outgoing>& out,
+                    bool immediate = false);
     void Log(std::string_view text) const;
 
     Store& store_;
     const Config& config_;
-    const SessionTable& sessions_;
+    SessionTable& sessions_;
     std::mt19937_64 random_;
     BotEngine* engine_ = nullptr;
     struct Asked {

@@ -240,7 +240,7 @@ void ServerCore::LogOut(std::int64_t accountId, bool seen, TimePoint now,
         for (std::int64_t accountId : affected) {
             const Session* other = sessions_.ByAccount(accountId);
             auto account = store_.AccountById(accountId);
-            if (other != nullptr && account) {
+            if (other != nullptr && account && sessions_.TakePushTurn(accountId, now)) {
                 out.push_back(
                     Outgoing{other->endpoint, UpdateLine(store_, *account, now, config_)});
             }
@@ -275,9 +275,29 @@ std::vector<Outgoing> ServerCore::Tick(TimePoint now) {
             sessions_.ByEndpoint(endpoint)->lastPing = now;
         }
     }
+    PushOwedUpdates(now, out);
     Housekeeping(now, out);
     games_.RunDue(now, out);
     return out;
+}
+
+void ServerCore::PushOwedUpdates(TimePoint now, std::vector<Outgoing>& out) {
+    std::size_t mark = out.size();
+    try {
+        Store::Transaction tx(store_);
+        for (std::int64_t accountId : sessions_.DuePushes(now)) {
+            const Session* session = sessions_.ByAccount(accountId);
+            auto account = store_.AccountById(accountId);
+            if (session != nullptr && account) {
+                out.push_back(
+                    Outgoing{session->endpoint, UpdateLine(store_, *account, now, config_)});
+            }
+        }
+        tx.Commit();
+    } catch (const std::exception& e) {
+        out.resize(mark);
+        Log(std::string("pushing updates failed: ") + e.what());
+    }
 }
 
 void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {

@@ -61,6 +61,8 @@ class ServerCore {
     // requests go, and the players they were addressed to hear of it.
     void LogOut(std::int64_t accountId, bool seen, TimePoint now, std::vector<Outgoing>& out);
     void Housekeeping(TimePoint now, std::vector<Outgoing>& out);
+    // The "update:" lines held back by the push interval, now due.
+    void PushOwedUpdates(TimePoint now, std::vector<Outgoing>& out);
     void Log(std::string_view text) const;
 
     Store& store_;

@@ -57,6 +57,33 @@ const Session* SessionTable::ByAccount(std::int64_t accountId) const {
     return session == byEndpoint_.end() ? nullptr : &session->second;
 }
 
+bool SessionTable::TakePushTurn(std::int64_t accountId, TimePoint now) {
+    auto it = byAccount_.find(accountId);
+    if (it == byAccount_.end()) {
+        return false;
+    }
+    Session& session = byEndpoint_.at(it->second);
+    if (now - session.lastPush < kPushInterval) {
+        session.pushPending = true;
+        return false;
+    }
+    session.lastPush = now;
+    session.pushPending = false;
+    return true;
+}
+
+std::vector<std::int64_t> SessionTable::DuePushes(TimePoint now) {
+    std::vector<std::int64_t> due;
+    for (auto& [endpoint, session] : byEndpoint_) {
+        if (session.pushPending && now - session.lastPush >= kPushInterval) {
+            session.lastPush = now;
+            session.pushPending = false;
+            due.push_back(session.accountId);
+        }
+    }
+    return due;
+}
+
 std::optional<Session> SessionTable::Close(const Endpoint& endpoint) {
     auto it = byEndpoint_.find(endpoint);
     if (it == byEndpoint_.end()) {

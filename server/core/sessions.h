@@ -22,6 +22,10 @@ struct Session {
     Endpoint endpoint;
     TimePoint lastHeard{};
     TimePoint lastPing{};
+    // Unasked "update:" lines pushed to this session: when the last went,
+    // and whether one is owed.
+    TimePoint lastPush{};
+    bool pushPending = false;
 };
 
 // At most one session per account and one per endpoint.
@@ -34,6 +38,14 @@ class SessionTable {
     Session* ByEndpoint(const Endpoint& endpoint);
     const Session* ByAccount(std::int64_t accountId) const;
     std::optional<Session> Close(const Endpoint& endpoint);
+    // Whether an unasked update may be pushed to the account now. Pushes go
+    // at most once per kPushInterval, so others' request and cancel cycles
+    // cannot flood a player; a push refused now is owed, and DuePushes hands
+    // it out later with the counts of then.
+    bool TakePushTurn(std::int64_t accountId, TimePoint now);
+    // Accounts whose owed push may go now; their turn is taken.
+    std::vector<std::int64_t> DuePushes(TimePoint now);
+    static constexpr std::chrono::seconds kPushInterval{1};
     const std::map<Endpoint, Session>& All() const { return byEndpoint_; }
     std::size_t Size() const { return byEndpoint_.size(); }
 

@@ -183,10 +183,57 @@ TEST_F(RequestsTest, CancelAndDecline) {
     EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
     out = Exchange(kAlice, "alice cancel 2");  // withdrawn
     EXPECT_THAT(LinesFor(kAlice, out), ElementsAre(Upd("0,0,5,0")));
-    EXPECT_THAT(LinesFor(kCarol, out), ElementsAre(Upd("0,0,5,0")));
+    // Carol heard of the request a moment ago; the news of its end is owed
+    // to her and goes with the next second's tick.
+    EXPECT_THAT(LinesFor(kCarol, out), IsEmpty());
+    EXPECT_THAT(LinesFor(kCarol, core.Tick(now)), IsEmpty());
+    now += 1s;
+    EXPECT_THAT(LinesFor(kCarol, core.Tick(now)), ElementsAre("update:0,0,5,0," + Stamp()));
     Send(kAlice, "alice cancel 3");
     EXPECT_EQ(store.CountRequestsBy(Id("alice")), 0);
     EXPECT_THAT(Send(kBob, "bob accept 1"), ElementsAre("!noreq"));
+}
+
+TEST_F(RequestsTest, PushedUpdatesAreCoalescedToOneASecond) {
+    // alice makes and withdraws requests to bob as fast as the server takes
+    // them; bob hears of it at most once a second, always with fresh counts.
+    std::vector<TimePoint> pushes;
+    std::string last;
+    auto record = [&](const std::vector<Outgoing>& out) {
+        for (const std::string& line : LinesFor(kBob, out)) {
+            pushes.push_back(now);
+            last = line;
+        }
+    };
+    int cycles = 0;
+    for (int step = 0; step < 30; ++step) {
+        now = kStart + step * 100ms;
+        record(Exchange(kAlice, "alice request bob,,w,1,d,0,0,0,0"));
+        auto requests = store.RequestsBy(Id("alice"));
+        ASSERT_EQ(requests.size(), 1u) << step;
+        record(Exchange(kAlice, "alice cancel " + std::to_string(requests[0].id)));
+        cycles += store.RequestsBy(Id("alice")).empty();
+        record(core.Tick(now));
+    }
+    EXPECT_EQ(cycles, 30);
+    ASSERT_FALSE(pushes.empty());
+    EXPECT_LE(pushes.size(), 3u);
+    for (std::size_t i = 1; i < pushes.size(); ++i) {
+        EXPECT_GE(pushes[i] - pushes[i - 1], 1s) << i;
+    }
+    // The request left standing reaches bob within the next second.
+    now += 100ms;
+    record(Exchange(kAlice, "alice request bob,,w,1,d,0,0,0,0"));
+    for (int i = 0; i < 10 && last.rfind("update:1,", 0) != 0; ++i) {
+        now += 100ms;
+        record(core.Tick(now));
+    }
+    EXPECT_EQ(last, "update:1,0,5,0," + Stamp());
+    ASSERT_GE(pushes.size(), 2u);
+    EXPECT_GE(pushes.back() - pushes[pushes.size() - 2], 1s);
+    // Lines bob asks for himself are never held back.
+    EXPECT_THAT(Send(kBob, "bob update"), ElementsAre("update:1,0,5,0," + Stamp()));
+    EXPECT_THAT(Send(kBob, "bob update"), ElementsAre("update:1,0,5,0," + Stamp()));
 }
 
 TEST_F(RequestsTest, CancelOnLogOut) {
@@ -198,9 +245,10 @@ TEST_F(RequestsTest, CancelOnLogOut) {
     Login(laptop, "alice", "a");
     EXPECT_EQ(store.CountRequestsBy(Id("alice")), 3);
 
+    now += 1s;  // bob was told of the request; the next push may go at once
     auto out = Exchange(laptop, "alice disconnect");
     EXPECT_EQ(store.CountRequestsBy(Id("alice")), 1);
-    EXPECT_THAT(LinesFor(kBob, out), ElementsAre(Upd("0,0,5,0")));
+    EXPECT_THAT(LinesFor(kBob, out), ElementsAre("update:0,0,5,0," + Stamp()));
 
     // A silent session that times out counts as a log-out too.
     Send(kBob, "bob request carol,,w,20,n,0,0,1,0");
