@@ -1,6 +1,8 @@
 #include "server/core/lists.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
 
 #include "server/core/text.h"
 
@@ -111,13 +113,33 @@ std::vector<std::string> GameListLines(Store& store, const Account& account, con
     return out;
 }
 
+std::vector<Request> PickPublicRequests(std::vector<Request> requests, std::size_t rows) {
+    // Round by round, every owner's next newest request, newest first: when
+    // the list is full nobody shows more than one more than anybody else,
+    // and many old requests cannot push the new ones of others out.
+    std::sort(requests.begin(), requests.end(),
+              [](const Request& a, const Request& b) { return a.id > b.id; });
+    std::unordered_map<std::int64_t, std::size_t> seen;
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // (round, index)
+    order.reserve(requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        order.emplace_back(seen[requests[i].fromId]++, i);
+    }
+    std::sort(order.begin(), order.end());
+    order.resize(std::min(order.size(), rows));
+    std::vector<Request> picked;
+    picked.reserve(order.size());
+    for (const auto& [round, index] : order) {
+        picked.push_back(std::move(requests[index]));
+    }
+    std::sort(picked.begin(), picked.end(),
+              [](const Request& a, const Request& b) { return a.id < b.id; });
+    return picked;
+}
+
 std::vector<std::string> PublicRequestsLines(Store& store) {
     std::vector<std::string> out{"publicreqs:"};
-    int rows = 0;
-    for (const Request& r : store.PublicRequests()) {
-        if (rows++ == kPublicRequestRows) {
-            break;
-        }
+    for (const Request& r : PickPublicRequests(store.PublicRequests(), kPublicRequestRows)) {
         out.push_back(RequestFields(r, r.fromName, Other(r.colour)) + "," +
                       (r.noGuests ? "0" : "1"));
     }

@@ -30,6 +30,10 @@ std::vector<std::string> GameTypesLines(const Config& config);
 // then the newcomers by games played and name.
 void RankScoreRows(std::vector<ScoreRow>& rows);
 
+// The public requests a list of at most rows shows: the newest, with every
+// owner's share as fair as the room allows; in the order they were made.
+std::vector<Request> PickPublicRequests(std::vector<Request> requests, std::size_t rows);
+
 inline constexpr int kScoreboardRows = 100;
 inline constexpr int kPublicRequestRows = 200;
 inline constexpr int kClosedGameRows = 50;

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core_fixture.h"
 #include "server/core/lists.h"
 
@@ -127,6 +129,72 @@ TEST_F(RequestsTest, PublicRequestsAndGuests) {
     out = Exchange(kCarol, "carol accept 2");
     EXPECT_THAT(LinesFor(kCarol, out), ElementsAre("accepted: 2", Upd("0,1,5,1")));
     EXPECT_THAT(Send(kGuest, "guest1 publicreqs"), ElementsAre("publicreqs:", "."));
+}
+
+TEST(PickPublicRequestsTest, NewestFirstWithAFairSharePerOwner) {
+    struct Case {
+        const char* what;
+        std::vector<std::int64_t> owners;  // owner of request 1, 2, ...
+        std::size_t rows;
+        std::vector<std::int64_t> shown;  // request ids, in order
+    };
+    const std::vector<Case> cases = {
+        {"room for all", {1, 2, 1, 3}, 10, {1, 2, 3, 4}},
+        {"nothing", {}, 10, {}},
+        {"the newest of one owner", {1, 1, 1, 1, 1}, 3, {3, 4, 5}},
+        {"one old flood, two late", {1, 1, 1, 1, 1, 1, 2, 3}, 4, {5, 6, 7, 8}},
+        {"shares differ by one at most", {1, 1, 1, 2, 2, 2, 3, 3, 3}, 5, {3, 5, 6, 8, 9}},
+        {"a late flood", {2, 3, 1, 1, 1, 1, 1, 1}, 4, {1, 2, 7, 8}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Request> requests;
+        for (std::size_t i = 0; i < c.owners.size(); ++i) {
+            Request r;
+            r.id = static_cast<std::int64_t>(i) + 1;
+            r.fromId = c.owners[i];
+            requests.push_back(r);
+        }
+        std::vector<std::int64_t> shown;
+        for (const Request& r : PickPublicRequests(requests, c.rows)) {
+            shown.push_back(r.id);
+        }
+        EXPECT_EQ(shown, c.shown) << c.what;
+    }
+}
+
+TEST_F(RequestsTest, PublicRequestsOfOneOwnerCannotCrowdOutOthers) {
+    // Eight owners fill the list many times over with old requests.
+    const int flooders = 8;
+    const int each = 30;
+    for (int f = 0; f < flooders; ++f) {
+        const std::string name = "flood" + std::to_string(f);
+        const Endpoint ep{"10.0.0." + std::to_string(f + 1), 1};
+        AddAccount(name, "x");
+        Login(ep, name, "x");
+        for (int i = 0; i < each; ++i) {
+            ASSERT_THAT(Send(ep, name + " request ,,w,1,d,0,0,0,0"), ElementsAre(Upd("0,0,5,0")));
+        }
+    }
+    Send(kBob, "bob request ,Chess960,b,3,d,0,0,0,0");
+    LoginGuest();
+    auto lines = Send(kGuest, "guest1 publicreqs");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(kPublicRequestRows) + 2);
+    EXPECT_EQ(lines[lines.size() - 2],
+              std::to_string(flooders * each + 1) + ",bob,Chess960,w,3,d,1");
+    std::map<std::string, int> perOwner;
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+        perOwner[std::string(Split(lines[i], ',').at(1))]++;
+    }
+    EXPECT_EQ(perOwner.size(), static_cast<std::size_t>(flooders) + 1);
+    for (const auto& [owner, count] : perOwner) {
+        if (owner != "bob") {
+            EXPECT_GE(count, (kPublicRequestRows - 1) / flooders) << owner;
+            EXPECT_LE(count, (kPublicRequestRows - 1) / flooders + 1) << owner;
+        }
+    }
+    // What a flooder shows are its newest: its very first request is gone.
+    EXPECT_NE(lines[1].rfind("1,", 0), 0u);
 }
 
 TEST_F(RequestsTest, LocalAndBotGamesStartAtOnce) {
