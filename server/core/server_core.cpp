@@ -128,7 +128,10 @@ bool ServerCore::HandleLine(const Endpoint& from, const std::string& network, st
             std::string reply = accounts_.ChangePassword(args);
             tx.Commit();
             if (reply == "!a2") {
-                std::string_view name = args.substr(0, args.find(' '));
+                // The account as ChangePassword read it, blanks before it too.
+                std::string_view name =
+                    args.substr(std::min(args.find_first_not_of(' '), args.size()));
+                name = name.substr(0, name.find(' '));
                 if (!CountWrongPassword(name, network, now)) {
                     return false;
                 }

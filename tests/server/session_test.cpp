@@ -383,6 +383,8 @@ TEST_F(SessionTest, WrongPasswordsAreLimitedPerAccountAcrossAddresses) {
     // Other accounts are not affected, and the account's allowance returns.
     EXPECT_THAT(Send(Endpoint{"203.0.113.1", 9000}, "bob connect v1.20 " + bad), ElementsAre("!p"));
     EXPECT_THAT(Send(Endpoint{"203.0.113.2", 9000}, "alice connect v1.20 " + bad), IsEmpty());
+    EXPECT_THAT(Send(Endpoint{"203.0.113.3", 9000}, "x changepw  alice " + bad + " 901"),
+                IsEmpty());
     now += 5s;
     EXPECT_THAT(Send(Endpoint{"203.0.113.2", 9000}, "alice connect v1.20 " + bad),
                 ElementsAre("!p"));
