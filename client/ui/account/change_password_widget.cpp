@@ -1,6 +1,5 @@
 #include "client/ui/account/change_password_widget.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,17 +88,11 @@ void ChangePasswordWidget::Render(const account::ChangePasswordState& state) {
 }
 
 void ChangePasswordWidget::OpenOver(const WindowRect& parent) {
-    QWidget* active = QApplication::activeWindow();
-    opener_ = active != this ? active : nullptr;
-    boxes_[0]->setFocus(Qt::OtherFocusReason);
-    OpenCentred(this, parent);
+    opening_.Open(this, boxes_[0], parent);
 }
 
 void ChangePasswordWidget::Close() {
-    hide();
-    if (opener_ != nullptr && opener_->isVisible()) {
-        opener_->activateWindow();
-    }
+    opening_.Close(this);
 }
 
 void ChangePasswordWidget::reject() {

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <array>
 
@@ -37,7 +36,7 @@ class ChangePasswordWidget : public QDialog, public account::ChangePasswordView 
   private:
     account::ChangePasswordWindow& logic_;
     std::array<QLineEdit*, 3> boxes_{};
-    QPointer<QWidget> opener_;
+    ChildOpening opening_;
     int focusSerial_ = 0;
 };
 

@@ -1,6 +1,5 @@
 #include "client/ui/account/create_account_widget.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -129,17 +128,11 @@ void CreateAccountWidget::Render(const account::CreateAccountState& state) {
 }
 
 void CreateAccountWidget::OpenOver(const WindowRect& parent) {
-    QWidget* active = QApplication::activeWindow();
-    opener_ = active != this ? active : nullptr;
-    boxes_[0]->setFocus(Qt::OtherFocusReason);
-    OpenCentred(this, parent);
+    opening_.Open(this, boxes_[0], parent);
 }
 
 void CreateAccountWidget::Close() {
-    hide();
-    if (opener_ != nullptr && opener_->isVisible()) {
-        opener_->activateWindow();
-    }
+    opening_.Close(this);
 }
 
 void CreateAccountWidget::reject() {

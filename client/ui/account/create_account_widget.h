@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <array>
 
@@ -39,7 +38,7 @@ class CreateAccountWidget : public QDialog, public account::CreateAccountView {
     account::CreateAccountWindow& logic_;
     std::array<FocusLineEdit*, 5> boxes_{};
     // The window it was opened from, which gets the activation back.
-    QPointer<QWidget> opener_;
+    ChildOpening opening_;
     int focusSerial_ = 0;
     bool rendering_ = false;
 };

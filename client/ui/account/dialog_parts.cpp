@@ -1,5 +1,7 @@
 #include "client/ui/account/dialog_parts.h"
 
+#include <QApplication>
+
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QPalette>
@@ -143,6 +145,20 @@ void OpenCentred(QWidget* window, const WindowRect& parent) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void ChildOpening::Open(QWidget* window, QWidget* firstBox, const WindowRect& parent) {
+    QWidget* active = QApplication::activeWindow();
+    opener_ = active != window ? active : nullptr;
+    firstBox->setFocus(Qt::OtherFocusReason);
+    OpenCentred(window, parent);
+}
+
+void ChildOpening::Close(QWidget* window) {
+    window->hide();
+    if (opener_ != nullptr && opener_->isVisible()) {
+        opener_->activateWindow();
+    }
 }
 
 }  // namespace qc::ui

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <memory>
@@ -69,5 +70,16 @@ QPoint CentredOver(const WindowRect& parent, const QSize& size);
 
 // Shows a child window centred over its parent, in front, with the focus.
 void OpenCentred(QWidget* window, const WindowRect& parent);
+
+// A child window's opening and closing: the window that had the focus when
+// it opened gets it back when it closes.
+class ChildOpening {
+  public:
+    void Open(QWidget* window, QWidget* firstBox, const WindowRect& parent);
+    void Close(QWidget* window);
+
+  private:
+    QPointer<QWidget> opener_;
+};
 
 }  // namespace qc::ui

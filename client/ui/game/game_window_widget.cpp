@@ -8,13 +8,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "client/qt/piece_images.h"
 #include "client/qt/qt_platform.h"
+#include "client/ui/no_focus_delegate.h"
 
 namespace qc::ui {
 
@@ -52,18 +52,6 @@ void SetTextColour(QWidget* w, const QColor& c) {
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
 }
-
-// Draws cells without the focus frame or a selection: the log marks no move.
-class NoFocusDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem o(option);
-        o.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
-        QStyledItemDelegate::paint(painter, o, index);
-    }
-};
 
 // The chat as the box shows it: a line per message, the newest one last
 // and no empty line below it.

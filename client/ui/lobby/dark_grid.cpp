@@ -3,33 +3,18 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QScopedValueRollback>
-#include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
 
 #include "client/qt/qt_platform.h"
+#include "client/ui/no_focus_delegate.h"
 
 namespace qc::ui {
 
 const QColor DarkGrid::kText(kLobbyTextRgb);
 const QColor DarkGrid::kHighlight(kLobbyHighlightRgb);
 
-namespace {
-
-// Draws cells without the focus frame or a selection: only the highlight
-// marks the row.
-class NoFocusDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem o(option);
-        o.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
-        QStyledItemDelegate::paint(painter, o, index);
-    }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int TwipsToPixels(double twips) {
     return static_cast<int>(std::lround(twips / qt::kTwipsPerPixel));
