@@ -1,6 +1,7 @@
 #include "server/udp_server.h"
 
 #include <QNetworkDatagram>
+#include <QVariant>
 
 namespace qc::server {
 
@@ -15,21 +16,30 @@ bool UdpServer::Listen(const QHostAddress& address, quint16 port, QString& error
         error = socket_.errorString();
         return false;
     }
+    // Room for the datagrams of a busy moment while the core commits (the
+    // kernel caps this at net.core.rmem_max).
+    socket_.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kReceiveBuffer);
     tick_.start();
     return true;
 }
 
 void UdpServer::ReadPending() {
+    // What has arrived is handled together, with one commit, a bounded
+    // number at a time so the first sender does not wait on too many others.
+    std::vector<ServerCore::Incoming> batch;
     while (socket_.hasPendingDatagrams()) {
         QNetworkDatagram datagram = socket_.receiveDatagram(ServerCore::kMaxDatagram + 1);
-        if (!datagram.isValid()) {
-            continue;
+        if (datagram.isValid()) {
+            QByteArray data = datagram.data();
+            batch.push_back(ServerCore::Incoming{
+                Endpoint{datagram.senderAddress().toString().toStdString(),
+                         static_cast<std::uint16_t>(datagram.senderPort())},
+                std::string(data.constData(), static_cast<std::size_t>(data.size()))});
         }
-        QByteArray data = datagram.data();
-        Endpoint from{datagram.senderAddress().toString().toStdString(),
-                      static_cast<std::uint16_t>(datagram.senderPort())};
-        Send(core_.HandleDatagram(from, std::string_view(data.constData(), data.size()),
-                                  Clock::now()));
+        if (!batch.empty() && (batch.size() >= kMaxBatch || !socket_.hasPendingDatagrams())) {
+            Send(core_.HandleDatagrams(batch, Clock::now()));
+            batch.clear();
+        }
     }
 }
 

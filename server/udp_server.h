@@ -22,6 +22,9 @@ class UdpServer {
     // Sends lines the core produced outside a datagram or tick.
     void Send(const std::vector<Outgoing>& lines);
 
+    static constexpr std::size_t kMaxBatch = 128;
+    static constexpr int kReceiveBuffer = 4 << 20;
+
   private:
     void ReadPending();
 

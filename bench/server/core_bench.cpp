@@ -58,6 +58,39 @@ void BM_GameList(benchmark::State& state) {
 }
 BENCHMARK(BM_GameList);
 
+// The same list for a player with a long history: 500 ended games, which
+// the open-game queries and counts must not walk.
+void BM_GameListWithHistory(benchmark::State& state) {
+    Server s(":memory:");
+    s.store.SetSlots(s.store.FindAccount("alice")->id, 1000);
+    for (int i = 1; i <= 500; ++i) {
+        s.Line(s.alice, "alice request bob,,w,1,d,0,0,0,0");
+        s.Line(s.bob, "bob accept " + std::to_string(i));
+        s.Line(s.alice, "alice resign " + std::to_string(i));
+    }
+    for (int i = 0; i < 3; ++i) {
+        s.Line(s.alice, "alice request bob,,w,1,d,0,0,0,0");
+        s.Line(s.bob, "bob accept " + std::to_string(501 + 2 * i));
+        s.Line(s.bob, "bob request alice,,b,2,d,0,0,0,0");
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(s.Line(s.alice, "alice gamelist"));
+    }
+}
+BENCHMARK(BM_GameListWithHistory);
+
+void BM_Update(benchmark::State& state) {
+    Server s(":memory:");
+    for (int i = 0; i < 3; ++i) {
+        s.Line(s.alice, "alice request bob,,w,1,d,0,0,0,0");
+        s.Line(s.bob, "bob accept " + std::to_string(i + 1));
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(s.Line(s.alice, "alice update"));
+    }
+}
+BENCHMARK(BM_Update);
+
 void BM_RequestAndCancelOnDisk(benchmark::State& state) {
     std::string path = "/tmp/qc-server-bench-" + std::to_string(getpid()) + ".db";
     {

@@ -24,8 +24,8 @@ struct CommandContext {
     Account account;
     std::string_view args;
     std::vector<Outgoing>& out;
-    // Set by a handler after which work may be due at once (the bot's move).
-    bool followUp = false;
+    // Set by a handler after which the bot may be to move in this game.
+    std::int64_t botGame = 0;
 
     void Reply(std::string line) { out.push_back(Outgoing{session.endpoint, std::move(line)}); }
     void Reply(const std::vector<std::string>& lines) {

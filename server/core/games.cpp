@@ -368,7 +368,7 @@ void GameService::Move(CommandContext& ctx) {
     }
     Play(ctx.store, *game, parsed.move, ctx.now);
     ReportChange(ctx, *game, true);
-    ctx.followUp = true;  // the bot may be to move now
+    ctx.botGame = game->record.id;
 }
 
 void GameService::Resign(CommandContext& ctx) {
@@ -624,6 +624,14 @@ void GameService::EndOnTime(std::int64_t gameId, TimePoint now, std::vector<Outg
     }
 }
 
+void GameService::BotTurn(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out) {
+    try {
+        PlayBot(gameId, now, out);
+    } catch (const std::exception& e) {
+        Log("bot move in game " + std::to_string(gameId) + ": " + e.what());
+    }
+}
+
 void GameService::RunDue(TimePoint now, std::vector<Outgoing>& out) {
     std::vector<std::int64_t> botGames;
     std::vector<std::int64_t> late;
@@ -637,11 +645,7 @@ void GameService::RunDue(TimePoint now, std::vector<Outgoing>& out) {
         return;
     }
     for (std::int64_t id : botGames) {
-        try {
-            PlayBot(id, now, out);
-        } catch (const std::exception& e) {
-            Log("bot move in game " + std::to_string(id) + ": " + e.what());
-        }
+        BotTurn(id, now, out);
     }
     for (std::int64_t id : late) {
         try {

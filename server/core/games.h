@@ -59,6 +59,8 @@ class GameService {
     // Work that is due without a command: the bot's moves and the games
     // whose deadline has passed. Each game is its own transaction.
     void RunDue(TimePoint now, std::vector<Outgoing>& out);
+    // The bot's move in one game, when it is to move there.
+    void BotTurn(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
 
     // Where levels 1 to 10 get their moves; without one (or while it is not
     // available) every level plays level 0's random moves at once.

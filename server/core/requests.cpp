@@ -141,7 +141,7 @@ void RequestService::MakeRequest(CommandContext& ctx) {
         std::int64_t id = StartGame(ctx, white, black, *gameType, *amount, unit, *minutes);
         ctx.Reply("accepted: " + std::to_string(id));
         ctx.ReplyUpdate();
-        ctx.followUp = true;  // a bot with white opens at once
+        ctx.botGame = id;  // a bot with white opens at once
         return;
     }
     if (EqualsNoCase(opponent, ctx.account.name)) {

@@ -1,6 +1,8 @@
 #include "server/core/server_core.h"
 
 #include <exception>
+#include <iterator>
+#include <optional>
 
 #include "server/core/requests.h"
 #include "server/core/text.h"
@@ -84,19 +86,50 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
         if (!allow()) {
             break;
         }
-        // The bot answers a move at once, before the sender's next line.
-        if (line.size() <= kMaxLine && HandleLine(from, network, line, now, out)) {
-            games_.RunDue(now, out);
+        // The bot answers a move at once, before the sender's next line; only
+        // the game the line touched is looked at, the rest waits for the tick.
+        if (line.size() <= kMaxLine) {
+            if (std::int64_t botGame = HandleLine(from, network, line, now, out)) {
+                games_.BotTurn(botGame, now, out);
+            }
         }
     }
     return out;
 }
 
-bool ServerCore::HandleLine(const Endpoint& from, const std::string& network, std::string_view line,
-                            TimePoint now, std::vector<Outgoing>& out) {
+std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& datagrams,
+                                                  TimePoint now) {
+    std::vector<Outgoing> out;
+    std::optional<Store::Transaction> batch;
+    try {
+        batch.emplace(store_);
+    } catch (const std::exception& e) {
+        // Each line then commits on its own, as a lone datagram's would.
+        Log(std::string("cannot batch lines: ") + e.what());
+    }
+    for (const Incoming& datagram : datagrams) {
+        std::vector<Outgoing> replies = HandleDatagram(datagram.from, datagram.bytes, now);
+        out.insert(out.end(), std::make_move_iterator(replies.begin()),
+                   std::make_move_iterator(replies.end()));
+    }
+    if (batch) {
+        try {
+            batch->Commit();
+        } catch (const std::exception& e) {
+            Log("lines of " + std::to_string(datagrams.size()) +
+                " datagrams not committed, left unanswered: " + e.what());
+            return {};
+        }
+    }
+    return out;
+}
+
+std::int64_t ServerCore::HandleLine(const Endpoint& from, const std::string& network,
+                                    std::string_view line, TimePoint now,
+                                    std::vector<Outgoing>& out) {
     std::size_t blank = line.find(' ');
     if (blank == std::string_view::npos || blank == 0) {
-        return false;
+        return 0;
     }
     std::string_view qvid = line.substr(0, blank);
     std::string_view command = line.substr(blank + 1);
@@ -109,17 +142,17 @@ bool ServerCore::HandleLine(const Endpoint& from, const std::string& network, st
     try {
         if (word == "connect") {
             HandleLogin(from, network, qvid, args, now, out);
-            return false;
+            return 0;
         }
         if (word == "createqvid") {
             if (!creationLimiter_.Allow(network, now)) {
-                return false;
+                return 0;
             }
             Store::Transaction tx(store_);
             std::string reply = accounts_.CreateAccount(args, now);
             tx.Commit();
             out.push_back(Outgoing{from, std::move(reply)});
-            return false;
+            return 0;
         }
         if (word == "changepw") {
             // The old password is checked first: only wrong ones are limited,
@@ -133,46 +166,46 @@ bool ServerCore::HandleLine(const Endpoint& from, const std::string& network, st
                     args.substr(std::min(args.find_first_not_of(' '), args.size()));
                 name = name.substr(0, name.find(' '));
                 if (!CountWrongPassword(name, network, now)) {
-                    return false;
+                    return 0;
                 }
             } else if (reply == "!a1" && !authLimiter_.CanSpend(network, now)) {
-                return false;
+                return 0;
             }
             out.push_back(Outgoing{from, std::move(reply)});
-            return false;
+            return 0;
         }
 
         Session* session = sessions_.ByEndpoint(from);
         if (session == nullptr || !EqualsNoCase(session->name, qvid)) {
-            return false;
+            return 0;
         }
         session->lastHeard = now;
         if (word == "disconnect") {
             Session ended = *session;
             sessions_.Close(from);
             EndSession(ended, now, out);
-            return false;
+            return 0;
         }
         auto handler = commands_.find(word);
         if (handler == commands_.end()) {
-            return false;
+            return 0;
         }
         Store::Transaction tx(store_);
         auto account = store_.AccountById(session->accountId);
         if (!account) {
-            return false;
+            return 0;
         }
         CommandContext ctx{store_, config_, sessions_, now, *session, std::move(*account),
                            args,   out,     false};
         handler->second(ctx);
         tx.Commit();
-        return ctx.followUp;
+        return ctx.botGame;
     } catch (const std::exception& e) {
         // The line's changes were rolled back, so nothing it produced may go out.
         out.resize(mark);
         Log(std::string("line dropped: ") + e.what());
     }
-    return false;
+    return 0;
 }
 
 void ServerCore::HandleLogin(const Endpoint& from, const std::string& network,

@@ -26,6 +26,15 @@ class ServerCore {
     // One datagram from one sender: one or more lines "QVID command".
     std::vector<Outgoing> HandleDatagram(const Endpoint& from, std::string_view bytes,
                                          TimePoint now);
+    // The datagrams that arrived together, each handled as by HandleDatagram
+    // but all inside one transaction: their changes cost one durable commit,
+    // and the replies are returned only after it. When that commit fails
+    // nothing was confirmed and no reply is returned.
+    struct Incoming {
+        Endpoint from;
+        std::string bytes;
+    };
+    std::vector<Outgoing> HandleDatagrams(const std::vector<Incoming>& datagrams, TimePoint now);
     // Periodic work: pings, ended sessions, housekeeping. Call about once a second.
     std::vector<Outgoing> Tick(TimePoint now);
 
@@ -47,10 +56,10 @@ class ServerCore {
     static constexpr std::size_t kMaxLinesPerDatagram = 16;
 
   private:
-    // True when the line asks for due work to be done before the replies go.
+    // The game in which the bot may now be to move, 0 for none.
     // network is SenderNetwork(from.address), the key of per-address limits.
-    bool HandleLine(const Endpoint& from, const std::string& network, std::string_view line,
-                    TimePoint now, std::vector<Outgoing>& out);
+    std::int64_t HandleLine(const Endpoint& from, const std::string& network, std::string_view line,
+                            TimePoint now, std::vector<Outgoing>& out);
     void HandleLogin(const Endpoint& from, const std::string& network, std::string_view qvid,
                      std::string_view args, TimePoint now, std::vector<Outgoing>& out);
     // Charges a wrong password to the account and the sender's address;

@@ -72,8 +72,10 @@ CREATE TABLE IF NOT EXISTS games(
   ended_at INTEGER NOT NULL DEFAULT 0,
   white_removed INTEGER NOT NULL DEFAULT 0,
   black_removed INTEGER NOT NULL DEFAULT 0);
-CREATE INDEX IF NOT EXISTS games_white ON games(white_id);
-CREATE INDEX IF NOT EXISTS games_black ON games(black_id);
+DROP INDEX IF EXISTS games_white;
+DROP INDEX IF EXISTS games_black;
+CREATE INDEX IF NOT EXISTS games_white_state ON games(white_id, ended, ended_at);
+CREATE INDEX IF NOT EXISTS games_black_state ON games(black_id, ended, ended_at);
 CREATE INDEX IF NOT EXISTS games_deadline ON games(ended, move_by);
 CREATE TABLE IF NOT EXISTS chat(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -126,7 +128,15 @@ Store::Store(const std::string& path) {
 }
 
 Store::~Store() {
+    for (auto& [sql, cached] : statements_) {
+        sqlite3_finalize(cached.stmt);
+    }
     sqlite3_close(db_);
+}
+
+void Store::Run(std::string_view sql) {
+    Statement s(*this, sql);
+    s.Run();
 }
 
 void Store::Exec(const char* sql) {
@@ -168,17 +178,26 @@ std::string Store::JournalMode() {
 }
 
 Store::Transaction::Transaction(Store& store) : store_(store) {
-    store_.Exec("BEGIN IMMEDIATE");
+    store_.Run(store_.depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT line");
+    ++store_.depth_;
 }
 
 Store::Transaction::~Transaction() {
-    if (open_) {
+    if (!open_) {
+        return;
+    }
+    --store_.depth_;
+    if (store_.depth_ == 0) {
         sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else {
+        // Undoes this savepoint's changes and ends it; the outer one goes on.
+        sqlite3_exec(store_.db_, "ROLLBACK TO line; RELEASE line", nullptr, nullptr, nullptr);
     }
 }
 
 void Store::Transaction::Commit() {
-    store_.Exec("COMMIT");
+    store_.Run(store_.depth_ == 1 ? "COMMIT" : "RELEASE line");
+    --store_.depth_;
     open_ = false;
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "server/core/store_records.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace qc::server {
 
@@ -25,6 +28,11 @@ class StoreError : public std::runtime_error {
 // Opening, schema and transactions are in store.cpp; the accounts (with the
 // outbox), requests and games (with chat and scoreboard) each have a
 // store_*.cpp of their own.
+//
+// A Transaction opened while another is open is a savepoint inside it: its
+// Commit keeps its changes for the outer one to commit, and its rollback
+// undoes its own changes only. So a batch of lines can share one durable
+// commit while each line still fails alone.
 class Store {
   public:
     // ":memory:" opens a private database that vanishes with the object.
@@ -112,13 +120,32 @@ class Store {
     std::vector<Mail> Outbox();
 
     std::string JournalMode();
+    // True while a Transaction is open.
+    bool InTransaction() const { return depth_ > 0; }
 
   private:
     friend class Statement;
     void Exec(const char* sql);
+    // Runs a statement without result rows through the statement cache.
+    void Run(std::string_view sql);
     void Migrate();
 
+    // Prepared statements are kept for the life of the store: parsing a
+    // statement costs more than running the small queries of one line.
+    struct CachedStatement {
+        sqlite3_stmt* stmt = nullptr;
+        bool busy = false;  // in use by a Statement; a second user prepares its own
+    };
+    struct SqlHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view sql) const {
+            return std::hash<std::string_view>{}(sql);
+        }
+    };
+    std::unordered_map<std::string, CachedStatement, SqlHash, std::equal_to<>> statements_;
+
     sqlite3* db_ = nullptr;
+    int depth_ = 0;  // open transactions, the outer one included
 };
 
 }  // namespace qc::server

@@ -39,8 +39,9 @@ Account ReadAccount(const Statement& s) {
 }  // namespace
 
 std::optional<Account> Store::FindAccount(std::string_view name) {
-    std::string sql = std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE name = ?";
-    Statement s(*this, sql.c_str());
+    static const std::string sql =
+        std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE name = ?";
+    Statement s(*this, sql);
     s.Bind(1, name);
     if (s.Step()) {
         return ReadAccount(s);
@@ -49,8 +50,9 @@ std::optional<Account> Store::FindAccount(std::string_view name) {
 }
 
 std::optional<Account> Store::AccountById(std::int64_t id) {
-    std::string sql = std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE id = ?";
-    Statement s(*this, sql.c_str());
+    static const std::string sql =
+        std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE id = ?";
+    Statement s(*this, sql);
     s.Bind(1, id);
     if (s.Step()) {
         return ReadAccount(s);

@@ -2,10 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "server/core/store.h"
@@ -86,14 +88,6 @@ std::string_view OfferText(char offer) {
     return offer == 'w' ? "w" : offer == 'b' ? "b" : "";
 }
 
-std::vector<Game> ReadGames(Statement& s) {
-    std::vector<Game> out;
-    while (s.Step()) {
-        out.push_back(ReadGame(s));
-    }
-    return out;
-}
-
 }  // namespace
 
 std::int64_t Store::AddGame(const NewGame& g) {
@@ -106,8 +100,8 @@ std::int64_t Store::AddGame(const NewGame& g) {
 }
 
 std::optional<Game> Store::FindGame(std::int64_t id) {
-    std::string sql = std::string(kGameSelect) + "WHERE g.id = ?";
-    Statement s(*this, sql.c_str());
+    static const std::string sql = std::string(kGameSelect) + "WHERE g.id = ?";
+    Statement s(*this, sql);
     s.Bind(1, id);
     if (s.Step()) {
         return ReadGame(s);
@@ -115,36 +109,71 @@ std::optional<Game> Store::FindGame(std::int64_t id) {
     return std::nullopt;
 }
 
+// The player's games are read side by side, each side through its own index
+// (player, ended, end time), so that a long history costs the open games
+// nothing; a local game has the player on both sides and is read as white.
 std::vector<Game> Store::OpenGames(std::int64_t accountId) {
-    std::string sql = std::string(kGameSelect) +
-                      "WHERE g.ended = 0 AND (g.white_id = ?1 OR g.black_id = ?1) "
-                      "ORDER BY g.move_by, g.id";
-    Statement s(*this, sql.c_str());
-    s.Bind(1, accountId);
-    return ReadGames(s);
+    static const std::string asWhite =
+        std::string(kGameSelect) + "WHERE g.white_id = ?1 AND g.ended = 0";
+    static const std::string asBlack =
+        std::string(kGameSelect) + "WHERE g.black_id = ?1 AND g.ended = 0 AND g.white_id <> ?1";
+    std::vector<Game> out;
+    for (const std::string* sql : {&asWhite, &asBlack}) {
+        Statement s(*this, *sql);
+        s.Bind(1, accountId);
+        while (s.Step()) {
+            out.push_back(ReadGame(s));
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const Game& a, const Game& b) {
+        return std::pair(a.moveBy, a.id) < std::pair(b.moveBy, b.id);
+    });
+    return out;
 }
 
 std::vector<Game> Store::ClosedGames(std::int64_t accountId, int limit) {
-    std::string sql = std::string(kGameSelect) +
-                      "WHERE g.ended = 1 AND ((g.white_id = ?1 AND g.white_removed = 0) OR "
-                      "(g.black_id = ?1 AND g.black_removed = 0)) "
-                      "ORDER BY g.ended_at DESC, g.id DESC LIMIT ?2";
-    Statement s(*this, sql.c_str());
-    s.Bind(1, accountId).Bind(2, limit);
-    return ReadGames(s);
+    // Each side walks its index from the newest end and stops at the limit.
+    static const std::string asWhite =
+        std::string(kGameSelect) +
+        "WHERE g.white_id = ?1 AND g.ended = 1 AND g.white_removed = 0 "
+        "ORDER BY g.ended_at DESC, g.id DESC LIMIT ?2";
+    static const std::string asBlack =
+        std::string(kGameSelect) +
+        "WHERE g.black_id = ?1 AND g.ended = 1 AND g.black_removed = 0 "
+        "AND NOT (g.white_id = ?1 AND g.white_removed = 0) "
+        "ORDER BY g.ended_at DESC, g.id DESC LIMIT ?2";
+    std::vector<Game> out;
+    for (const std::string* sql : {&asWhite, &asBlack}) {
+        Statement s(*this, *sql);
+        s.Bind(1, accountId).Bind(2, limit);
+        while (s.Step()) {
+            out.push_back(ReadGame(s));
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const Game& a, const Game& b) {
+        return std::pair(a.endedAt, a.id) > std::pair(b.endedAt, b.id);
+    });
+    if (out.size() > static_cast<std::size_t>(std::max(limit, 0))) {
+        out.resize(static_cast<std::size_t>(std::max(limit, 0)));
+    }
+    return out;
 }
 
 int Store::CountOpenGames(std::int64_t accountId) {
     Statement s(*this,
-                "SELECT COUNT(*) FROM games WHERE ended = 0 AND (white_id = ?1 OR black_id = ?1)");
+                "SELECT (SELECT COUNT(*) FROM games WHERE white_id = ?1 AND ended = 0) + "
+                "(SELECT COUNT(*) FROM games WHERE black_id = ?1 AND ended = 0 AND "
+                "white_id <> ?1)");
     s.Bind(1, accountId);
     return ReadCount(s);
 }
 
 int Store::CountYourMove(std::int64_t accountId) {
     Statement s(*this,
-                "SELECT COUNT(*) FROM games WHERE ended = 0 AND ((white_id = ?1 AND to_move = "
-                "'w') OR (black_id = ?1 AND to_move = 'b'))");
+                "SELECT (SELECT COUNT(*) FROM games WHERE white_id = ?1 AND ended = 0 AND "
+                "(to_move = 'w' OR black_id = ?1)) + "
+                "(SELECT COUNT(*) FROM games WHERE black_id = ?1 AND ended = 0 AND "
+                "white_id <> ?1 AND to_move = 'b')");
     s.Bind(1, accountId);
     return ReadCount(s);
 }

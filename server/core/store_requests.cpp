@@ -72,8 +72,8 @@ std::int64_t Store::AddRequest(const Request& r) {
 }
 
 std::optional<Request> Store::FindRequest(std::int64_t id) {
-    std::string sql = std::string(kRequestSelect) + "WHERE r.id = ?";
-    Statement s(*this, sql.c_str());
+    static const std::string sql = std::string(kRequestSelect) + "WHERE r.id = ?";
+    Statement s(*this, sql);
     s.Bind(1, id);
     if (s.Step()) {
         return ReadRequest(s);
@@ -87,29 +87,31 @@ void Store::DeleteRequest(std::int64_t id) {
 }
 
 std::vector<Request> Store::RequestsFor(std::int64_t accountId) {
-    std::string sql = std::string(kRequestSelect) + "WHERE r.to_id = ? ORDER BY r.id";
-    Statement s(*this, sql.c_str());
+    static const std::string sql = std::string(kRequestSelect) + "WHERE r.to_id = ? ORDER BY r.id";
+    Statement s(*this, sql);
     s.Bind(1, accountId);
     return ReadRequests(s);
 }
 
 std::vector<Request> Store::RequestsBy(std::int64_t accountId) {
-    std::string sql = std::string(kRequestSelect) + "WHERE r.from_id = ? ORDER BY r.id";
-    Statement s(*this, sql.c_str());
+    static const std::string sql =
+        std::string(kRequestSelect) + "WHERE r.from_id = ? ORDER BY r.id";
+    Statement s(*this, sql);
     s.Bind(1, accountId);
     return ReadRequests(s);
 }
 
 std::vector<Request> Store::PublicRequests() {
-    std::string sql = std::string(kRequestSelect) + "WHERE r.to_id IS NULL ORDER BY r.id";
-    Statement s(*this, sql.c_str());
+    static const std::string sql =
+        std::string(kRequestSelect) + "WHERE r.to_id IS NULL ORDER BY r.id";
+    Statement s(*this, sql);
     return ReadRequests(s);
 }
 
 std::vector<Request> Store::CancelOnLogoutRequests(std::int64_t accountId) {
-    std::string sql = std::string(kRequestSelect) +
-                      "WHERE r.from_id = ? AND r.cancel_on_logout = 1 ORDER BY r.id";
-    Statement s(*this, sql.c_str());
+    static const std::string sql = std::string(kRequestSelect) +
+                                   "WHERE r.from_id = ? AND r.cancel_on_logout = 1 ORDER BY r.id";
+    Statement s(*this, sql);
     s.Bind(1, accountId);
     return ReadRequests(s);
 }

@@ -14,14 +14,38 @@
 namespace qc::server {
 
 // A prepared statement with positional binding; throws StoreError on failure.
+// It comes from the store's cache and goes back reset, its bindings cleared.
 class Statement {
   public:
-    Statement(Store& store, const char* sql) : db_(store.db_) {
-        if (sqlite3_prepare_v2(db_, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
+    Statement(Store& store, std::string_view sql) : db_(store.db_) {
+        auto found = store.statements_.find(sql);
+        if (found != store.statements_.end() && !found->second.busy) {
+            cached_ = &found->second;
+            stmt_ = cached_->stmt;
+            cached_->busy = true;
+            return;
+        }
+        if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(stmt_);
             throw StoreError(std::string("prepare: ") + sqlite3_errmsg(db_));
         }
+        if (found == store.statements_.end()) {
+            cached_ = &store.statements_.emplace(std::string(sql), Store::CachedStatement{})
+                           .first->second;
+            cached_->stmt = stmt_;
+            cached_->busy = true;
+        }
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() {
+        if (cached_ == nullptr) {
+            sqlite3_finalize(stmt_);
+            return;
+        }
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        cached_->busy = false;
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -73,6 +97,7 @@ class Statement {
 
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    Store::CachedStatement* cached_ = nullptr;  // null: prepared for this use alone
 };
 
 // The first column of a one-row result (a COUNT), 0 when there is no row.
