@@ -52,6 +52,11 @@ std::vector<Option> Options() {
                             "level plays random moves (default: stockfish).",
                             "PATH"),
          1},
+        {QCommandLineOption("engines",
+                            "How many engine processes think at once for different bot "
+                            "games, 1 to 16 (default: 2).",
+                            "N"),
+         1},
         {QCommandLineOption("add-account",
                             "Create a named account with this password (as typed in a UTF-8 "
                             "terminal) and exit.",
@@ -286,6 +291,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             return Fail("invalid rate '" + value + "' (1 to 100000)");
         }
         result.rate = rate;
+    }
+    for (const QString& value : parser.values("engines")) {
+        bool ok = false;
+        const int count = value.toInt(&ok);
+        if (!ok || count < 1 || count > 16) {
+            return Fail("invalid engine count '" + value + "' (1 to 16)");
+        }
+        result.engines = count;
     }
     for (const QString& value : parser.values("ping-after")) {
         bool ok = false;

@@ -26,6 +26,7 @@ struct CommandLine {
     std::optional<std::uint16_t> bannerPort;  // none: no banner service; 0: any free port
     std::optional<QString> banners;           // none: the built-in banners
     QString engine = "stockfish";             // the UCI engine of bot levels 1 to 10
+    int engines = 2;                          // its processes, each thinking for one game
     QString name;                             // the account of --add-account or --set-slots
     QString password;                         // --add-account's password
     int gameSlots = 0;                        // --set-slots's count

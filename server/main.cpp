@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "client/core/account/cp1252.h"
 #include "server/banner_server.h"
@@ -150,19 +151,28 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Bot levels 1 to 10 ask the engine; without one they play level 0's moves.
-    std::optional<qc::server::EngineProcess> engineProcess;
-    std::optional<qc::server::UciEngine> engine;
+    // Several processes, so that one long think does not hold up the other
+    // bot games; each starts on its first question.
+    std::vector<std::unique_ptr<qc::server::EngineProcess>> engineProcesses;
+    std::vector<std::unique_ptr<qc::server::UciEngine>> engines;
+    qc::server::EnginePool enginePool;
     const QString engineProgram = qc::server::EngineProcess::Resolve(options.engine);
     if (engineProgram.isEmpty()) {
         LogLine("no chess engine '" + options.engine.toStdString() +
                 "' to run; every bot level plays random moves");
     } else {
-        engineProcess.emplace(engineProgram);
-        engine.emplace(*engineProcess, [&core, &server](const qc::server::EngineAnswer& answer) {
-            server.Send(core.BotAnswer(answer, qc::server::Clock::now()));
-        });
-        engineProcess->Attach(&*engine);
-        core.SetBotEngine(&*engine);
+        for (int i = 0; i < options.engines; ++i) {
+            auto process = std::make_unique<qc::server::EngineProcess>(engineProgram);
+            auto engine = std::make_unique<qc::server::UciEngine>(
+                *process, [&core, &server](const qc::server::EngineAnswer& answer) {
+                    server.Send(core.BotAnswer(answer, qc::server::Clock::now()));
+                });
+            process->Attach(engine.get());
+            enginePool.Add(*engine);
+            engineProcesses.push_back(std::move(process));
+            engines.push_back(std::move(engine));
+        }
+        core.SetBotEngine(&enginePool);
     }
     // The banners are read at start, and only when they are served.
     std::optional<qc::server::BannerRotation> rotation;

@@ -1,6 +1,8 @@
 #include "server/core/games.h"
 
+#include <bit>
 #include <exception>
+#include <utility>
 
 #include "chess/notation.h"
 #include "server/core/bot.h"
@@ -514,7 +516,38 @@ std::optional<bool> BotToMove(const LiveGame& game) {
     return whiteToMove;
 }
 
+// Material in centipawns for the side to move: how the bot judges a
+// position without an engine.
+int MaterialBalance(const chess::Position& pos) {
+    constexpr std::pair<chess::PieceType, int> kValues[] = {{chess::Pawn, 100},
+                                                            {chess::Knight, 300},
+                                                            {chess::Bishop, 300},
+                                                            {chess::Rook, 500},
+                                                            {chess::Queen, 900}};
+    const chess::Color us = pos.sideToMove();
+    int balance = 0;
+    for (auto [type, value] : kValues) {
+        balance +=
+            value * (std::popcount(pos.pieces(us, type)) - std::popcount(pos.pieces(~us, type)));
+    }
+    return balance;
+}
+
 }  // namespace
+
+bool GameService::BotTakesDraw(LiveGame& game, bool whiteToMove, std::optional<int> score,
+                               TimePoint now, std::vector<Outgoing>& out) {
+    const char human = whiteToMove ? 'b' : 'w';
+    if (game.record.drawOffer != human) {
+        return false;
+    }
+    if (score.value_or(MaterialBalance(game.position)) > kBotDrawMargin) {
+        return false;  // it plays on, which declines
+    }
+    Finish(store_, game, GameResult::Draw, ToUnixSeconds(now), "agreed draw");
+    PushUpdate(whiteToMove ? game.record.blackId : game.record.whiteId, now, out, true);
+    return true;
+}
 
 void GameService::PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out) {
     if (auto asked = asked_.find(gameId);
@@ -544,13 +577,15 @@ void GameService::PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoi
             return;
         }
     }
-    std::unique_ptr<Bot> bot = MakeBot(level, random_);
-    std::optional<chess::Move> move = bot->ChooseMove(game->position);
-    if (!move) {
-        return;
-    }
     std::size_t mark = out.size();
-    PlayBotMove(*game, *move, now, out);
+    if (!BotTakesDraw(*game, *whiteToMove, std::nullopt, now, out)) {
+        std::unique_ptr<Bot> bot = MakeBot(level, random_);
+        std::optional<chess::Move> move = bot->ChooseMove(game->position);
+        if (!move) {
+            return;
+        }
+        PlayBotMove(*game, *move, now, out);
+    }
     try {
         tx.Commit();
     } catch (...) {
@@ -577,7 +612,13 @@ void GameService::BotAnswer(const EngineAnswer& answer, TimePoint now, std::vect
         Store::Transaction tx(store_);
         std::optional<LiveGame> game = LoadGame(store_, answer.gameId, config_.log);
         // The game may have ended (a resignation) or moved on meanwhile.
-        if (!game || !BotToMove(*game) || game->record.moves != answer.movesKey) {
+        std::optional<bool> whiteToMove = game ? BotToMove(*game) : std::nullopt;
+        if (!whiteToMove || game->record.moves != answer.movesKey) {
+            return;
+        }
+        // A draw offered while the engine thought is answered too.
+        if (BotTakesDraw(*game, *whiteToMove, answer.score, now, out)) {
+            tx.Commit();
             return;
         }
         std::optional<chess::Move> move = answer.move;

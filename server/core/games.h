@@ -72,6 +72,9 @@ class GameService {
     // A question the engine has not answered in this time is asked again.
     static constexpr std::chrono::seconds kEngineAnswerWait{30};
 
+    // Within this many centipawns of level, a position counts as level.
+    static constexpr int kBotDrawMargin = 25;
+
     static constexpr int kChatKept = 200;
     static constexpr int kChatShown = 100;
     static constexpr std::size_t kChatMessageMax = 400;
@@ -91,6 +94,11 @@ class GameService {
 
     void PlayBot(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
     void PlayBotMove(LiveGame& game, chess::Move move, TimePoint now, std::vector<Outgoing>& out);
+    // Ends the game as a draw when the bot's opponent offers one and the bot,
+    // to move, judges the position level or worse for itself: by the
+    // engine's score, else by material.
+    bool BotTakesDraw(LiveGame& game, bool whiteToMove, std::optional<int> score, TimePoint now,
+                      std::vector<Outgoing>& out);
     void EndOnTime(std::int64_t gameId, TimePoint now, std::vector<Outgoing>& out);
     // Pushes are held to the sessions' push interval, except the bot's
     // answer, which the player's own move asked for (immediate).

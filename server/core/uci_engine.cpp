@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 
 #include "chess/notation.h"
 
@@ -10,19 +11,21 @@ namespace qc::server {
 
 namespace {
 
-// Skill levels for the weak end, where a rating floor would be too strong,
-// then ratings; the top level plays at full strength for its think time.
+// Skill levels throughout: the engine's rating limit is only a fractional
+// skill level in disguise (its lowest rating is skill 0), so ratings would
+// not order the levels any better. The think times are ceilings; a level
+// below full strength is done when it reaches its depth.
 constexpr std::array<EngineLevel, 10> kLevels{{
-    {false, 0, 0, 50},
-    {false, 0, 2, 100},
-    {false, 0, 4, 150},
-    {false, 0, 6, 200},
-    {false, 0, 9, 300},
-    {true, 1500, 20, 400},
-    {true, 1750, 20, 500},
-    {true, 2000, 20, 600},
-    {true, 2350, 20, 800},
-    {false, 0, 20, 1000},
+    {0, 100},
+    {2, 150},
+    {4, 200},
+    {6, 250},
+    {8, 300},
+    {10, 400},
+    {12, 500},
+    {14, 600},
+    {17, 800},
+    {20, 1000},
 }};
 
 std::string_view Trimmed(std::string_view line) {
@@ -61,7 +64,36 @@ void UciEngine::Ask(EngineQuestion question, TimePoint now) {
     }
 }
 
+bool EnginePool::Available(TimePoint now) const {
+    return std::any_of(engines_.begin(), engines_.end(),
+                       [now](const BotEngine* e) { return e->Available(now); });
+}
+
+void EnginePool::Ask(EngineQuestion question, TimePoint now) {
+    BotEngine* best = nullptr;
+    for (BotEngine* e : engines_) {
+        if (e->Available(now) && (best == nullptr || e->Waiting() < best->Waiting())) {
+            best = e;
+        }
+    }
+    if (best == nullptr && !engines_.empty()) {
+        best = engines_.front();  // it answers "no move" at once while it rests
+    }
+    if (best != nullptr) {
+        best->Ask(std::move(question), now);
+    }
+}
+
+std::size_t EnginePool::Waiting() const {
+    std::size_t n = 0;
+    for (const BotEngine* e : engines_) {
+        n += e->Waiting();
+    }
+    return n;
+}
+
 void UciEngine::Launch(TimePoint now) {
+    told_ = Told{};
     link_.Start();
     link_.Write("uci");
     state_ = State::Handshake;
@@ -71,14 +103,20 @@ void UciEngine::Launch(TimePoint now) {
 void UciEngine::SendQuestion(TimePoint now) {
     const EngineQuestion& q = queue_.front().question;
     const EngineLevel level = EngineLevelFor(q.level);
-    auto flag = [](bool on) { return on ? std::string("true") : std::string("false"); };
-    link_.Write("setoption name UCI_Chess960 value " + flag(q.position.chess960()));
-    link_.Write("setoption name UCI_LimitStrength value " + flag(level.limitStrength));
-    if (level.limitStrength) {
-        link_.Write("setoption name UCI_Elo value " + std::to_string(level.elo));
+    if (told_.chess960 != q.position.chess960()) {
+        told_.chess960 = q.position.chess960();
+        link_.Write(std::string("setoption name UCI_Chess960 value ") +
+                    (*told_.chess960 ? "true" : "false"));
     }
-    link_.Write("setoption name Skill Level value " + std::to_string(level.skill));
-    link_.Write("ucinewgame");
+    if (told_.skill != level.skill) {
+        told_.skill = level.skill;
+        link_.Write("setoption name Skill Level value " + std::to_string(level.skill));
+    }
+    // What the engine learnt of one game is no use in another.
+    if (told_.gameId != q.gameId) {
+        told_.gameId = q.gameId;
+        link_.Write("ucinewgame");
+    }
     link_.Write("isready");
     state_ = State::Preparing;
     deadline_ = now + limits_.reply;
@@ -99,14 +137,22 @@ void UciEngine::OnLine(std::string_view raw, TimePoint now) {
         case State::Preparing:
             if (word == "readyok") {
                 const EngineQuestion& q = queue_.front().question;
-                const int ms = EngineLevelFor(q.level).moveTimeMs;
+                const EngineLevel level = EngineLevelFor(q.level);
+                const int ms = level.moveTimeMs;
                 link_.Write(PositionCommand(q));
-                link_.Write("go movetime " + std::to_string(ms));
+                link_.Write(level.skill < 20 ? "go depth " + std::to_string(level.skill + 1) +
+                                                   " movetime " + std::to_string(ms)
+                                             : "go movetime " + std::to_string(ms));
+                score_.reset();
                 state_ = State::Thinking;
                 deadline_ = now + std::chrono::milliseconds(ms) + limits_.thinkSlack;
             }
             return;
         case State::Thinking:
+            if (word == "info") {
+                ReadScore(line);
+                return;
+            }
             if (word == "bestmove") {
                 std::string_view rest = Trimmed(line.substr(word.size()));
                 std::optional<chess::Move> move =
@@ -145,11 +191,53 @@ void UciEngine::Tick(TimePoint now) {
     }
 }
 
+void UciEngine::ReadScore(std::string_view info) {
+    // "info depth 9 multipv 1 score cp 31 nodes ..." or "score mate -3"; only
+    // the best line counts, and a bound is no judgement.
+    std::vector<std::string_view> words;
+    while (!info.empty()) {
+        std::size_t end = info.find_first_of(" \t");
+        if (end != 0) {
+            words.push_back(info.substr(0, end));
+        }
+        info = end == std::string_view::npos ? std::string_view() : info.substr(end + 1);
+    }
+    std::optional<int> score;
+    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "multipv" && words[i + 1] != "1") {
+            return;
+        }
+        if (words[i] == "lowerbound" || words[i] == "upperbound" ||
+            (words[i + 1] == "lowerbound" || words[i + 1] == "upperbound")) {
+            return;
+        }
+        if (words[i] == "score" && i + 2 < words.size()) {
+            int value = 0;
+            std::string_view number = words[i + 2];
+            auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (ec != std::errc() || end != number.data() + number.size() ||
+                value < -EngineAnswer::kMateScore || value > EngineAnswer::kMateScore) {
+                return;
+            }
+            if (words[i + 1] == "cp") {
+                score =
+                    std::clamp(value, -EngineAnswer::kMateScore / 2, EngineAnswer::kMateScore / 2);
+            } else if (words[i + 1] == "mate") {
+                score = value > 0 ? EngineAnswer::kMateScore - value
+                                  : -EngineAnswer::kMateScore - value;
+            }
+        }
+    }
+    if (score) {
+        score_ = score;
+    }
+}
+
 void UciEngine::Answer(std::optional<chess::Move> move) {
     EngineQuestion q = std::move(queue_.front().question);
     queue_.pop_front();
     state_ = State::Idle;
-    answer_(EngineAnswer{q.gameId, std::move(q.movesKey), move});
+    answer_(EngineAnswer{q.gameId, std::move(q.movesKey), move, move ? score_ : std::nullopt});
 }
 
 void UciEngine::Fail(TimePoint now) {
@@ -168,7 +256,8 @@ void UciEngine::Fail(TimePoint now) {
     std::deque<Pending> given;
     given.swap(queue_);
     for (Pending& p : given) {
-        answer_(EngineAnswer{p.question.gameId, std::move(p.question.movesKey), std::nullopt});
+        answer_(EngineAnswer{p.question.gameId, std::move(p.question.movesKey), std::nullopt,
+                             std::nullopt});
     }
     if (state_ == State::Stopped && !queue_.empty()) {
         Launch(now);

@@ -14,11 +14,10 @@
 
 namespace qc::server {
 
-// How an engine plays one bot level: either a rating it holds itself to or
-// a skill level, and how long it may think for a move.
+// How an engine plays one bot level: its skill level and how long it may
+// think for a move. Below full strength the engine picks its move at depth
+// skill + 1, so it is asked to search no deeper than that.
 struct EngineLevel {
-    bool limitStrength = false;  // play at `elo`, else at `skill`
-    int elo = 0;
     int skill = 20;  // 0 (weakest) to 20 (full strength)
     int moveTimeMs = 1000;
 };
@@ -45,6 +44,11 @@ struct EngineAnswer {
     // A legal move in the question's position; nothing when the engine failed
     // repeatedly and the caller should play its own move.
     std::optional<chess::Move> move;
+    // How the engine judged the position for the side to move, in
+    // centipawns (a mate in n is kMateScore - n, being mated its negative);
+    // nothing when it did not say.
+    std::optional<int> score;
+    static constexpr int kMateScore = 100000;
 };
 
 // Where the bot's stronger levels get their moves. Answers always come
@@ -55,6 +59,22 @@ class BotEngine {
     // False while no answers can be expected (the engine keeps failing).
     virtual bool Available(TimePoint now) const = 0;
     virtual void Ask(EngineQuestion question, TimePoint now) = 0;
+    // Questions asked and not answered yet, the one being thought about included.
+    virtual std::size_t Waiting() const = 0;
+};
+
+// Several engines behind one: each question goes to the available engine
+// with the fewest waiting, so bot games do not queue behind each other.
+class EnginePool : public BotEngine {
+  public:
+    void Add(BotEngine& engine) { engines_.push_back(&engine); }
+
+    bool Available(TimePoint now) const override;
+    void Ask(EngineQuestion question, TimePoint now) override;
+    std::size_t Waiting() const override;
+
+  private:
+    std::vector<BotEngine*> engines_;
 };
 
 // The engine's process, as the conversation sees it. Lines from the engine
@@ -69,8 +89,9 @@ class EngineLink {
 };
 
 // The conversation with a UCI engine, one question at a time: the handshake
-// (uci / uciok), per question the level's options, ucinewgame, isready /
-// readyok, the position and "go movetime", then "bestmove". A move that is
+// (uci / uciok), per question the options that differ from the last
+// question's, ucinewgame when the game differs, isready / readyok, the
+// position and "go", then "bestmove". A move that is
 // not legal, an engine that dies or stays silent too long are failures: the
 // engine is restarted and asked again, and after `attempts` failures on one
 // question the answer is "no move" and the engine rests for `rest`.
@@ -95,7 +116,7 @@ class UciEngine : public BotEngine {
     // Checks the time-outs; call a few times a second.
     void Tick(TimePoint now);
 
-    std::size_t Waiting() const { return queue_.size(); }
+    std::size_t Waiting() const override { return queue_.size(); }
 
     // "position fen ... moves ...": Shredder castling letters in Chess960,
     // plain FEN otherwise, and the moves as the engine writes them.
@@ -111,6 +132,7 @@ class UciEngine : public BotEngine {
     void SendQuestion(TimePoint now);
     void Fail(TimePoint now);
     void Answer(std::optional<chess::Move> move);
+    void ReadScore(std::string_view info);
 
     EngineLink& link_;
     std::function<void(EngineAnswer)> answer_;
@@ -123,6 +145,13 @@ class UciEngine : public BotEngine {
         int failures = 0;
     };
     std::deque<Pending> queue_;
+    // What the running process was last told, so only changes are sent.
+    struct Told {
+        std::optional<bool> chess960;
+        std::optional<int> skill;
+        std::optional<std::int64_t> gameId;
+    } told_;
+    std::optional<int> score_;  // of the question being thought about
 };
 
 }  // namespace qc::server

@@ -24,6 +24,7 @@ class QuestionBox : public BotEngine {
     void Ask(EngineQuestion question, TimePoint) override {
         questions.push_back(std::move(question));
     }
+    std::size_t Waiting() const override { return questions.size(); }
     bool available = true;
     std::vector<EngineQuestion> questions;
 };
@@ -44,10 +45,11 @@ class BotEngineTest : public ThreeUserFixture {
     }
 
     // The question's position's move named in our coordinate form.
-    static EngineAnswer AnswerWith(const EngineQuestion& q, const std::string& text) {
+    static EngineAnswer AnswerWith(const EngineQuestion& q, const std::string& text,
+                                   std::optional<int> score = std::nullopt) {
         chess::MoveParse parsed = chess::parseMoveCommand(q.position, text);
         EXPECT_TRUE(parsed.ok()) << text;
-        return EngineAnswer{q.gameId, q.movesKey, parsed.move};
+        return EngineAnswer{q.gameId, q.movesKey, parsed.move, score};
     }
 
     static bool HasUpdate(const std::vector<std::string>& lines) {
@@ -86,6 +88,78 @@ TEST_F(BotEngineTest, TheEnginesMoveIsPlayedWhenItArrives) {
     EXPECT_EQ(Game(1).moves.size(), 2u);
 }
 
+// A draw offer is answered when the bot is to move: taken when the engine
+// judges the position level (within a quarter pawn) or worse for the bot,
+// declined by the engine's move otherwise; offered while the engine thinks
+// or with the player's move alike.
+TEST_F(BotEngineTest, TheBotTakesADrawOnlyWhenItStandsNoBetter) {
+    struct Case {
+        bool offerWithMove;  // else while the engine thinks
+        std::optional<int> score;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {true, -300, true},
+        {false, 0, true},
+        {true, GameService::kBotDrawMargin, true},
+        {false, 26, false},
+        {true, 500, false},
+        {false, std::nullopt, true},  // material is level
+        {true, -EngineAnswer::kMateScore + 2, true},
+    };
+    std::int64_t id = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << id);
+        Send(kAlice, "alice request Bot7,,w,1,d,0,0,0");
+        const std::string game = std::to_string(++id);
+        if (c.offerWithMove) {
+            Send(kAlice, "alice offerdraw " + game);
+        }
+        Send(kAlice, "alice move " + game + " e2e4");
+        if (!c.offerWithMove) {
+            Send(kAlice, "alice offerdraw " + game);
+        }
+        ASSERT_EQ(engine.questions.size(), static_cast<std::size_t>(id));
+        auto out = core.BotAnswer(AnswerWith(engine.questions.back(), "e7e5", c.score), now);
+        EXPECT_TRUE(HasUpdate(LinesFor(kAlice, out)));
+        LiveGame g = Game(id);
+        if (c.drawn) {
+            EXPECT_EQ(g.record.result, GameResult::Draw);
+            EXPECT_EQ(g.record.phrase, "agreed draw");
+            EXPECT_EQ(g.moves.size(), 1u);
+        } else {
+            EXPECT_FALSE(g.record.ended);
+            EXPECT_EQ(g.moves.size(), 2u);
+            EXPECT_EQ(g.record.drawOffer, 0) << "playing on declined the offer";
+        }
+        Send(kAlice, "alice resign " + game);
+    }
+}
+
+// Level 0 has no engine and judges by material: a bot a knight down takes
+// the draw, a bot a knight up plays on.
+TEST_F(BotEngineTest, WithoutAnEngineTheBotJudgesByMaterial) {
+    core.SetBotEngine(nullptr);
+    Send(kAlice, "alice request Bot,,w,1,d,0,0,0");
+    Send(kAlice, "alice offerdraw 1");
+    Send(kAlice, "alice move 1 g1f3");
+    EXPECT_EQ(Game(1).record.phrase, "agreed draw") << "equal material is level";
+
+    for (auto [fen, drawn] : {std::pair("4k3/8/8/8/8/8/P7/4K3 w - - 0 1", true),
+                              std::pair("4k3/p7/8/8/8/8/8/4K3 w - - 0 1", false)}) {
+        Send(kAlice, "alice request Bot,,w,1,d,0,0,0");
+        const std::int64_t id = Game(1).record.id + (drawn ? 1 : 2);
+        {
+            Store::Transaction tx(store);
+            store.SetStartFen(id, fen);
+            tx.Commit();
+        }
+        Send(kAlice, "alice offerdraw " + std::to_string(id));
+        Send(kAlice, "alice move " + std::to_string(id) + " e1d1");
+        EXPECT_EQ(Game(id).record.phrase, drawn ? "agreed draw" : "") << fen;
+    }
+}
+
 TEST_F(BotEngineTest, AnAnswerForAGameThatMovedOnOrEndedIsDropped) {
     Send(kAlice, "alice request Bot3,,w,1,d,0,0,0");
     Send(kAlice, "alice move 1 d2d4");
@@ -106,7 +180,7 @@ TEST_F(BotEngineTest, WithoutAUsableAnswerTheBotStillMoves) {
     Send(kAlice, "alice move 1 e2e4");
     ASSERT_EQ(engine.questions.size(), 1u);
     EngineQuestion q = engine.questions[0];
-    auto out = core.BotAnswer(EngineAnswer{q.gameId, q.movesKey, std::nullopt}, now);
+    auto out = core.BotAnswer(EngineAnswer{q.gameId, q.movesKey, std::nullopt, std::nullopt}, now);
     EXPECT_TRUE(HasUpdate(LinesFor(kAlice, out)));
     EXPECT_EQ(Game(1).moves.size(), 2u);
 
@@ -115,7 +189,7 @@ TEST_F(BotEngineTest, WithoutAUsableAnswerTheBotStillMoves) {
     q = engine.questions[1];
     // A white move, not one of the bot's.
     const chess::Move whites = chess::parseMoveCommand(chess::Position(), "g1f3").move;
-    out = core.BotAnswer(EngineAnswer{q.gameId, q.movesKey, whites}, now);
+    out = core.BotAnswer(EngineAnswer{q.gameId, q.movesKey, whites, std::nullopt}, now);
     EXPECT_TRUE(HasUpdate(LinesFor(kAlice, out)));
     LiveGame game = Game(1);
     ASSERT_EQ(game.moves.size(), 4u);

@@ -62,7 +62,7 @@ TEST(CommandLineTest, BannerPortAndFolder) {
 
 TEST(CommandLineTest, ReadsEveryServingOption) {
     CommandLine c = Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db",
-                           "--ping-after", "5", "--rate", "2.5", "--engine", "/opt/e/engine"});
+                           "--ping-after", "5", "--rate", "2.5", "--engine", "/opt/e/engine", "--engines", "4"});
     EXPECT_EQ(c.action, Action::Serve);
     EXPECT_EQ(c.port, 0);
     EXPECT_EQ(c.bind, QHostAddress(QHostAddress::LocalHost));
@@ -70,6 +70,7 @@ TEST(CommandLineTest, ReadsEveryServingOption) {
     EXPECT_EQ(c.pingAfter, 5);
     EXPECT_EQ(c.rate, 2.5);
     EXPECT_EQ(c.engine, QString("/opt/e/engine"));
+    EXPECT_EQ(c.engines, 4);
 }
 
 TEST(CommandLineTest, ValuesMayFollowAnEqualsSign) {
@@ -151,7 +152,7 @@ TEST(CommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     for (const char* option :
          {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
           "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
-          "--rate <N>", "--engine <PATH>", "-h, --help", "--version", "(default: 3819)",
+          "--rate <N>", "--engine <PATH>", "--engines <N>", "-h, --help", "--version", "(default: 3819)",
           "(default: every address)", "$XDG_DATA_HOME/quorvel-server/quorvel.db",
           "(default: no banner service)", "(default: the built-in banners)", "(default: 60)",
           "(default: 10)"}) {
@@ -190,6 +191,8 @@ TEST(CommandLineTest, BadInputIsOneLineOfError) {
         {{"--rate", "nan"}, "invalid rate 'nan' (1 to 100000)"},
         {{"--rate", "1e6"}, "invalid rate '1e6' (1 to 100000)"},
         {{"--ping-after", "0"}, "invalid ping interval '0' (1 to 3600 seconds)"},
+        {{"--engines", "0"}, "invalid engine count '0' (1 to 16)"},
+        {{"--engines", "17"}, "invalid engine count '17' (1 to 16)"},
         {{"--ping-after", "1.5"}, "invalid ping interval '1.5' (1 to 3600 seconds)"},
         {{"--banner-port"}, "missing value after '--banner-port' (see --help)"},
         {{"--banner-port", "65536"}, "invalid banner port '65536' (0 to 65535)"},

@@ -104,11 +104,11 @@ TEST_F(ProcessEngineTest, TheEngineThinksWhileOthersAreAnsweredAndSurvivesBeingK
     UdpClient bob(server.Port());
     LogIn(alice, "alice");
     LogIn(bob, "bob");
-    ASSERT_THAT(alice.Ask("alice request Bot5,,w,1,d,0,0,0", "accepted: "),
+    ASSERT_THAT(alice.Ask("alice request Bot10,,w,1,d,0,0,0", "accepted: "),
                 Contains("accepted: 1"));
 
-    // bob is answered while the engine thinks: his answer comes before the
-    // bot's move reaches alice.
+    // bob is answered while the engine thinks its second: his answer comes
+    // before the bot's move reaches alice.
     alice.Send("alice move 1 e2e4");
     EXPECT_THAT(bob.Ask("bob update", "update:"), Contains(StartsWith("update:")));
     Lines early = alice.Receive(Updates(2), std::chrono::milliseconds(20));

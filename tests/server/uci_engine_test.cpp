@@ -92,36 +92,99 @@ TEST_F(UciEngineTest, HandshakeOptionsPositionAndMove) {
     engine.OnLine("uciok", now);
     EXPECT_THAT(link.Take(),
                 ElementsAre("setoption name UCI_Chess960 value false",
-                            "setoption name UCI_LimitStrength value false",
-                            "setoption name Skill Level value 9", "ucinewgame", "isready"));
+                            "setoption name Skill Level value 8", "ucinewgame", "isready"));
     engine.OnLine("bestmove a2a3", now);  // not asked yet: ignored
     engine.OnLine("readyok", now);
-    EXPECT_THAT(link.Take(),
-                ElementsAre("position fen " + kStandard + " moves e2e4 e7e5", "go movetime 300"));
+    EXPECT_THAT(link.Take(), ElementsAre("position fen " + kStandard + " moves e2e4 e7e5",
+                                         "go depth 9 movetime 300"));
     engine.OnLine("info depth 1 score cp 20 pv g1f3", now);
     EXPECT_THAT(answers, IsEmpty());
     engine.OnLine("bestmove g1f3 ponder b8c6", now);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].gameId, 7);
     EXPECT_EQ(answers[0].movesKey, "e2e4 e7e5");
+    EXPECT_EQ(answers[0].score, 20);
     ASSERT_TRUE(answers[0].move);
     EXPECT_EQ(chess::toUci(Question(kStandard, {"e2e4", "e7e5"}).position, *answers[0].move),
               "g1f3");
 
-    // The next question goes to the same process, with its own level.
-    engine.Ask(Question(kStandard, {}, false, 8, 9), now);
+    // The same game again: only what changed is sent, and the engine keeps
+    // what it learnt of the game.
+    engine.Ask(Question(kStandard, {"e2e4", "e7e5", "g1f3", "b8c6"}), now);
+    EXPECT_THAT(link.Take(), ElementsAre("isready"));
+    engine.OnLine("readyok", now);
+    link.Take();
+    engine.OnLine("bestmove f1b5", now);
+    EXPECT_FALSE(answers[1].score) << "an engine that gave no score judged nothing";
+
+    // Another game at full strength: a new game, its level, and no depth limit.
+    engine.Ask(Question(kStandard, {}, false, 10, 9), now);
     EXPECT_EQ(link.starts, 1);
     EXPECT_THAT(link.Take(),
-                ElementsAre("setoption name UCI_Chess960 value false",
-                            "setoption name UCI_LimitStrength value true",
-                            "setoption name UCI_Elo value 2000",
-                            "setoption name Skill Level value 20", "ucinewgame", "isready"));
+                ElementsAre("setoption name Skill Level value 20", "ucinewgame", "isready"));
     engine.OnLine("readyok", now);
-    EXPECT_THAT(link.Take(), ElementsAre("position fen " + kStandard, "go movetime 600"));
+    EXPECT_THAT(link.Take(), ElementsAre("position fen " + kStandard, "go movetime 1000"));
     engine.OnLine("bestmove e2e4", now);
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[1].gameId, 9);
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_EQ(answers[2].gameId, 9);
     EXPECT_EQ(link.stops, 0);
+}
+
+// The judgement of the position is the best line's last exact score; mates
+// count beyond every material score, nearer mates more.
+TEST_F(UciEngineTest, TheAnswerCarriesTheBestLinesScore) {
+    struct Case {
+        std::vector<std::string> info;
+        std::optional<int> score;
+    };
+    const Case cases[] = {
+        {{"info depth 3 multipv 1 score cp 40 pv e2e4", "info depth 3 multipv 2 score cp 90"}, 40},
+        {{"info depth 4 score cp -35", "info depth 5 score cp 12 lowerbound"}, -35},
+        {{"info depth 9 score mate 3 pv d1h5"}, EngineAnswer::kMateScore - 3},
+        {{"info depth 9 score mate -2"}, -EngineAnswer::kMateScore + 2},
+        {{"info depth 2 score cp", "info string score cp 7x", "info score cp 99999999999"},
+         std::nullopt},
+        {{"info depth 2 score cp 5", "info nodes 100 nps 1000"}, 5},
+    };
+    bool first = true;
+    for (const Case& c : cases) {
+        engine.Ask(Question(kStandard, {}, false, 3, &c - cases), now);
+        ToGo(first);
+        first = false;
+        for (const std::string& line : c.info) {
+            engine.OnLine(line, now);
+        }
+        engine.OnLine("bestmove e2e4", now);
+        ASSERT_FALSE(answers.empty());
+        EXPECT_EQ(answers.back().score, c.score) << c.info.front();
+    }
+}
+
+// A pool hands each question to the available engine with the fewest
+// waiting; while every engine rests, the question still gets its answer.
+TEST(EnginePoolTest, QuestionsGoWhereFewestWait) {
+    struct Counting : BotEngine {
+        bool Available(TimePoint now) const override { return !restsUntil || now >= *restsUntil; }
+        void Ask(EngineQuestion q, TimePoint) override { asked.push_back(q.gameId); }
+        std::size_t Waiting() const override { return asked.size(); }
+        std::vector<std::int64_t> asked;
+        std::optional<TimePoint> restsUntil;
+    } a, b;
+    EnginePool pool;
+    pool.Add(a);
+    pool.Add(b);
+    for (std::int64_t id = 1; id <= 4; ++id) {
+        pool.Ask(EngineQuestion{id, "", 1, {}, {}}, kT0);
+    }
+    EXPECT_THAT(a.asked, ElementsAre(1, 3));
+    EXPECT_THAT(b.asked, ElementsAre(2, 4));
+    EXPECT_EQ(pool.Waiting(), 4u);
+    a.restsUntil = kT0 + 60s;
+    pool.Ask(EngineQuestion{5, "", 1, {}, {}}, kT0);
+    EXPECT_THAT(b.asked, ElementsAre(2, 4, 5));
+    b.restsUntil = kT0 + 60s;
+    EXPECT_FALSE(pool.Available(kT0));
+    EXPECT_TRUE(pool.Available(kT0 + 60s));
 }
 
 TEST_F(UciEngineTest, QuestionsAskedWhileThinkingWaitTheirTurn) {
@@ -150,15 +213,8 @@ TEST(EngineLevels, StrengthAndThinkTimeGrowWithTheLevel) {
         }
         const EngineLevel below = EngineLevelFor(level - 1);
         EXPECT_GE(here.moveTimeMs, below.moveTimeMs) << level;
-        // Skill levels below ratings; among each kind the numbers grow.
-        if (here.limitStrength && below.limitStrength) {
-            EXPECT_GT(here.elo, below.elo) << level;
-        } else if (!here.limitStrength && !below.limitStrength) {
-            EXPECT_GT(here.skill, below.skill) << level;
-        }
-        EXPECT_FALSE(below.limitStrength && !here.limitStrength && here.skill < 20) << level;
+        EXPECT_GT(here.skill, below.skill) << level;
     }
-    EXPECT_FALSE(EngineLevelFor(10).limitStrength);
     EXPECT_EQ(EngineLevelFor(10).skill, 20);
     EXPECT_EQ(EngineLevelFor(10).moveTimeMs, 1000);
 }
@@ -214,13 +270,18 @@ TEST_F(UciEngineTest, CastlingRoundTripsInStandardChessAndChess960) {
          "f1"},
     };
     std::int64_t id = 0;
+    std::string mode;  // the engine's Chess960 option, as last sent
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fen);
         EngineQuestion q = Question(c.fen, c.moves, c.chess960, 3, ++id);
         engine.Ask(q, now);
         std::vector<std::string> sent = ToGo(id == 1);
-        EXPECT_THAT(prepared, Contains(std::string("setoption name UCI_Chess960 value ") +
-                                       (c.chess960 ? "true" : "false")));
+        for (const std::string& line : prepared) {
+            if (line.rfind("setoption name UCI_Chess960 value ", 0) == 0) {
+                mode = line.substr(line.rfind(' ') + 1);
+            }
+        }
+        EXPECT_EQ(mode, c.chess960 ? "true" : "false");
         ASSERT_EQ(sent.size(), 2u);
         EXPECT_EQ(sent[0], "position fen " + c.fenSent + c.movesSent);
         engine.OnLine("bestmove " + c.best, now);
