@@ -15,7 +15,8 @@ struct Config {
     // A session silent this long is pinged; silent for sessionTimeout it ends.
     std::chrono::seconds pingAfter{60};
     std::chrono::seconds sessionTimeout{600};
-    // Guests without games or requests are forgotten after this long unseen.
+    // Guests without open games or requests are forgotten, with their ended
+    // games, after this long unseen.
     std::chrono::hours guestRetention{24 * 30};
     // Timestamps in UTC instead of the server's local time (tests).
     bool utcTimestamps = false;
@@ -39,6 +40,14 @@ struct Config {
     double accountAuthFailuresPerSecond = 0.2;
     // Outstanding requests one account may have.
     int maxRequestsPerAccount = 30;
+    // Outstanding requests addressed to one account, in all and from one
+    // account: nobody can grow another's list without bound.
+    int maxRequestsForAccount = 50;
+    int maxRequestsBetween = 10;
+    // Games against the bot, and local games, one account may start in any
+    // 24 hours: each ended one is kept, so churning them is bounded.
+    int botGamesPerDay = 100;
+    int localGamesPerDay = 100;
     // Seed of the bot's choices; 0 seeds from the operating system (tests
     // fix it to replay a game).
     std::uint64_t botSeed = 0;

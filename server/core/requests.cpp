@@ -57,6 +57,10 @@ std::int64_t StartGame(CommandContext& ctx, std::int64_t whiteId, std::int64_t b
     return ctx.store.AddGame(game);
 }
 
+std::int64_t DayBefore(TimePoint now) {
+    return ToUnixSeconds(now - std::chrono::hours(24));
+}
+
 void Notice(CommandContext& ctx, const std::string& text) {
     ctx.Reply("msg: " + text);
 }
@@ -136,6 +140,12 @@ void RequestService::MakeRequest(CommandContext& ctx) {
         if (!bot) {
             return;
         }
+        if (ctx.store.CountBotGamesSince(ctx.account.id, DayBefore(ctx.now)) >=
+            ctx.config.botGamesPerDay) {
+            Notice(ctx, "You have started " + std::to_string(ctx.config.botGamesPerDay) +
+                            " games against the bot in the last 24 hours. Please wait a while.");
+            return;
+        }
         std::int64_t white = colour == 'w' ? ctx.account.id : bot->id;
         std::int64_t black = colour == 'w' ? bot->id : ctx.account.id;
         std::int64_t id = StartGame(ctx, white, black, *gameType, *amount, unit, *minutes);
@@ -149,6 +159,12 @@ void RequestService::MakeRequest(CommandContext& ctx) {
             ctx.Reply("!slots");
             return;
         }
+        if (ctx.store.CountLocalGamesSince(ctx.account.id, DayBefore(ctx.now)) >=
+            ctx.config.localGamesPerDay) {
+            Notice(ctx, "You have started " + std::to_string(ctx.config.localGamesPerDay) +
+                            " local games in the last 24 hours. Please wait a while.");
+            return;
+        }
         std::int64_t id =
             StartGame(ctx, ctx.account.id, ctx.account.id, *gameType, *amount, unit, *minutes);
         ctx.Reply("accepted: " + std::to_string(id));
@@ -158,6 +174,7 @@ void RequestService::MakeRequest(CommandContext& ctx) {
 
     Request r;
     r.fromId = ctx.account.id;
+    std::string toName;
     if (!opponent.empty()) {
         auto other = ctx.store.FindAccount(opponent);
         if (!other || other->kind == AccountKind::Bot) {
@@ -165,9 +182,20 @@ void RequestService::MakeRequest(CommandContext& ctx) {
             return;
         }
         r.toId = other->id;
+        toName = other->name;
     }
     if (ctx.store.CountRequestsBy(ctx.account.id) >= ctx.config.maxRequestsPerAccount) {
         Notice(ctx, "You have too many open requests. Please cancel some first.");
+        return;
+    }
+    if (r.toId &&
+        ctx.store.CountRequestsBetween(ctx.account.id, *r.toId) >= ctx.config.maxRequestsBetween) {
+        Notice(ctx, "You have " + std::to_string(ctx.config.maxRequestsBetween) +
+                        " open requests to " + toName + ". Please cancel one first.");
+        return;
+    }
+    if (r.toId && ctx.store.CountRequestsFor(*r.toId) >= ctx.config.maxRequestsForAccount) {
+        Notice(ctx, toName + " has too many open requests. Please try again later.");
         return;
     }
     r.gameType = *gameType;

@@ -66,7 +66,8 @@ class Store {
     void RecordSeen(std::int64_t accountId, std::int64_t now);
     // The number the next guest identifier carries; counts up on every call.
     std::int64_t TakeGuestNumber();
-    // Guests without games or requests, not seen since the given time.
+    // Guests without open games or requests, not seen since the given time,
+    // with their ended games and those games' chat.
     int DeleteIdleGuests(std::int64_t notSeenSince);
 
     // Requests.
@@ -81,6 +82,7 @@ class Store {
     std::vector<std::int64_t> AccountsWithCancelOnLogout();
     int CountRequestsFor(std::int64_t accountId);
     int CountRequestsBy(std::int64_t accountId);
+    int CountRequestsBetween(std::int64_t fromId, std::int64_t toId);
 
     // Games.
     std::int64_t AddGame(const NewGame& game);
@@ -89,6 +91,9 @@ class Store {
     // Ended games the player has not removed, newest first.
     std::vector<Game> ClosedGames(std::int64_t accountId, int limit);
     int CountOpenGames(std::int64_t accountId);
+    // Games the account started after a time against the bot, or local ones.
+    int CountBotGamesSince(std::int64_t accountId, std::int64_t since);
+    int CountLocalGamesSince(std::int64_t accountId, std::int64_t since);
     int CountYourMove(std::int64_t accountId);
     void EndGame(std::int64_t gameId, GameResult result, std::int64_t when,
                  std::string_view phrase = {});

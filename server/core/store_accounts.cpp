@@ -121,14 +121,33 @@ std::int64_t Store::TakeGuestNumber() {
 }
 
 int Store::DeleteIdleGuests(std::int64_t notSeenSince) {
-    Statement s(*this,
-                "DELETE FROM accounts WHERE kind = 1 AND last_seen < ? "
-                "AND NOT EXISTS (SELECT 1 FROM games WHERE white_id = accounts.id "
-                "OR black_id = accounts.id) "
-                "AND NOT EXISTS (SELECT 1 FROM requests WHERE from_id = accounts.id "
-                "OR to_id = accounts.id)");
-    s.Bind(1, notSeenSince).Run();
-    return sqlite3_changes(db_);
+    std::vector<std::int64_t> idle;
+    {
+        Statement s(*this,
+                    "SELECT id FROM accounts WHERE kind = 1 AND last_seen < ? "
+                    "AND NOT EXISTS (SELECT 1 FROM games WHERE white_id = accounts.id "
+                    "AND ended = 0) "
+                    "AND NOT EXISTS (SELECT 1 FROM games WHERE black_id = accounts.id "
+                    "AND ended = 0) "
+                    "AND NOT EXISTS (SELECT 1 FROM requests WHERE from_id = accounts.id "
+                    "OR to_id = accounts.id)");
+        s.Bind(1, notSeenSince);
+        while (s.Step()) {
+            idle.push_back(s.Int(0));
+        }
+    }
+    // A game against a guest leaves its opponent's history with the guest.
+    for (std::int64_t id : idle) {
+        Statement chat(*this,
+                       "DELETE FROM chat WHERE game_id IN (SELECT id FROM games WHERE "
+                       "white_id = ?1 UNION ALL SELECT id FROM games WHERE black_id = ?1)");
+        chat.Bind(1, id).Run();
+        Statement games(*this, "DELETE FROM games WHERE white_id = ?1 OR black_id = ?1");
+        games.Bind(1, id).Run();
+        Statement account(*this, "DELETE FROM accounts WHERE id = ?");
+        account.Bind(1, id).Run();
+    }
+    return static_cast<int>(idle.size());
 }
 
 void Store::AddMail(const Mail& mail) {

@@ -168,6 +168,23 @@ int Store::CountOpenGames(std::int64_t accountId) {
     return ReadCount(s);
 }
 
+int Store::CountBotGamesSince(std::int64_t accountId, std::int64_t since) {
+    Statement s(*this,
+                "SELECT COUNT(*) FROM games g JOIN accounts wa ON wa.id = g.white_id "
+                "JOIN accounts ba ON ba.id = g.black_id WHERE g.created > ?2 AND "
+                "((g.white_id = ?1 AND ba.kind = 2) OR (g.black_id = ?1 AND wa.kind = 2))");
+    s.Bind(1, accountId).Bind(2, since);
+    return ReadCount(s);
+}
+
+int Store::CountLocalGamesSince(std::int64_t accountId, std::int64_t since) {
+    Statement s(*this,
+                "SELECT COUNT(*) FROM games WHERE white_id = ?1 AND black_id = ?1 AND "
+                "created > ?2");
+    s.Bind(1, accountId).Bind(2, since);
+    return ReadCount(s);
+}
+
 int Store::CountYourMove(std::int64_t accountId) {
     Statement s(*this,
                 "SELECT (SELECT COUNT(*) FROM games WHERE white_id = ?1 AND ended = 0 AND "

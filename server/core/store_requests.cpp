@@ -131,6 +131,12 @@ int Store::CountRequestsFor(std::int64_t accountId) {
     return ReadCount(s);
 }
 
+int Store::CountRequestsBetween(std::int64_t fromId, std::int64_t toId) {
+    Statement s(*this, "SELECT COUNT(*) FROM requests WHERE to_id = ? AND from_id = ?");
+    s.Bind(1, toId).Bind(2, fromId);
+    return ReadCount(s);
+}
+
 int Store::CountRequestsBy(std::int64_t accountId) {
     Statement s(*this, "SELECT COUNT(*) FROM requests WHERE from_id = ?");
     s.Bind(1, accountId);

@@ -471,3 +471,130 @@ TEST_F(RequestsTest, ServerGameTypesAreOfferedAndAccepted) {
 
 }  // namespace
 }  // namespace qc::server::testing
+
+namespace qc::server::testing {
+namespace {
+
+// Nobody grows another player's list of requests without bound: ten open
+// requests from one player to another, fifty to one player in all.
+TEST_F(RequestsTest, RequestsToOnePlayerAreBounded) {
+    const Config& config = core.GetConfig();
+    for (int i = 0; i < config.maxRequestsBetween; ++i) {
+        ASSERT_THAT(Send(kAlice, "alice request bob,,w,1,d,0,0,0,0"),
+                    ElementsAre(::testing::StartsWith("update:")));
+    }
+    EXPECT_THAT(Send(kAlice, "alice request BOB,,w,1,d,0,0,0,0"),
+                ElementsAre("msg: You have 10 open requests to bob. Please cancel one first."));
+    EXPECT_THAT(Send(kAlice, "alice request carol,,w,1,d,0,0,0,0"),
+                ElementsAre(::testing::StartsWith("update:")))
+        << "requests to others are not held up";
+
+    int made = config.maxRequestsBetween;
+    for (int n = 0; made < config.maxRequestsForAccount; ++n) {
+        const std::string name = "sender" + std::to_string(n);
+        const Endpoint from = Ep(static_cast<std::uint16_t>(2000 + n));
+        AddAccount(name, "p");
+        Login(from, name, "p");
+        for (int i = 0; i < config.maxRequestsBetween && made < config.maxRequestsForAccount;
+             ++i, ++made) {
+            ASSERT_THAT(Send(from, name + " request bob,,w,1,d,0,0,0,0"),
+                        ElementsAre(::testing::StartsWith("update:")));
+        }
+    }
+    EXPECT_THAT(Send(kCarol, "carol request bob,,w,1,d,0,0,0,0"),
+                ElementsAre("msg: bob has too many open requests. Please try again later."));
+    EXPECT_EQ(store.CountRequestsFor(Id("bob")), config.maxRequestsForAccount);
+    // bob answering one makes room again.
+    Send(kBob, "bob accept 1");
+    EXPECT_THAT(Send(kCarol, "carol request bob,,w,1,d,0,0,0,0"),
+                ElementsAre(::testing::StartsWith("update:")));
+}
+
+// Games against the bot and local games each keep an ended game; one
+// account starts at most a hundred of each in any 24 hours.
+TEST_F(RequestsTest, BotAndLocalGamesPerDayAreBounded) {
+    struct Case {
+        std::string opponent;
+        int perDay;
+        std::string refusal;
+    };
+    const Config& config = core.GetConfig();
+    const Case cases[] = {
+        {"Bot", config.botGamesPerDay,
+         "msg: You have started 100 games against the bot in the last 24 hours. Please wait a "
+         "while."},
+        {"alice", config.localGamesPerDay,
+         "msg: You have started 100 local games in the last 24 hours. Please wait a while."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opponent);
+        const TimePoint first = now;
+        for (int i = 0; i < c.perDay; ++i) {
+            auto lines = Send(kAlice, "alice request " + c.opponent + ",,w,1,d,0,0,0");
+            ASSERT_FALSE(lines.empty());
+            ASSERT_EQ(lines[0].rfind("accepted: ", 0), 0u) << lines[0];
+            Send(kAlice, "alice resign " + lines[0].substr(10));
+            now += 10s;
+        }
+        EXPECT_THAT(Send(kAlice, "alice request " + c.opponent + ",,w,1,d,0,0,0"),
+                    ElementsAre(c.refusal));
+        // A day after the first, one more may start.
+        now = first + 24h;
+        EXPECT_THAT(Send(kAlice, "alice request " + c.opponent + ",,w,1,d,0,0,0"),
+                    Contains(::testing::StartsWith("accepted: ")));
+        now += 24h;
+    }
+}
+
+// An idle guest is forgotten with its ended games and their chat; one with
+// an open game stays (its game has four weeks a move, so it is still open
+// when the guests are swept, just before the deadlines are).
+TEST(GuestRetentionTest, IdleGuestsGoWithTheirEndedGames) {
+    Store store(":memory:");
+    Config config;
+    config.utcTimestamps = true;
+    config.botSeed = 1;
+    ServerCore core(store, config);
+    TimePoint now = kStart;
+    auto send = [&](const Endpoint& from, const std::string& line) {
+        std::vector<std::string> lines;
+        for (const Outgoing& o : core.HandleDatagram(from, line + "\r", now)) {
+            if (o.to == from) {
+                lines.push_back(o.text);
+            }
+        }
+        return lines;
+    };
+    AddNamedAccount(store, config, "alice", "a", now);
+    send(kAlice, "alice connect v1.20 " + qc::account::Swordfish("a"));
+    const Endpoint idle = Ep(3001);
+    const Endpoint playing = Ep(3002);
+    ASSERT_EQ(send(idle, "guest connect v1.20 *")[0].rfind("guest: guest1,", 0), 0u);
+    ASSERT_EQ(send(playing, "guest connect v1.20 *")[0].rfind("guest: guest2,", 0), 0u);
+
+    // guest1: an ended game against the bot, with chat, and one against alice.
+    send(idle, "guest1 request Bot,,w,1,d,0,0,0");
+    send(idle, "guest1 chatsend 1,hello");
+    send(idle, "guest1 resign 1");
+    send(idle, "guest1 request alice,,w,1,d,0,0,0,0");
+    send(kAlice, "alice accept 1");
+    send(idle, "guest1 resign 2");
+    // guest2: a game with four weeks a move, still open.
+    send(playing, "guest2 request Bot,,w,4,w,0,0,0");
+    send(idle, "guest1 disconnect");
+    send(playing, "guest2 disconnect");
+    ASSERT_EQ(store.Chat(1, 10).size(), 1u);
+
+    now += config.guestRetention + 2h;
+    core.Tick(now);
+    EXPECT_FALSE(store.FindAccount("guest1"));
+    EXPECT_FALSE(store.FindGame(1));
+    EXPECT_FALSE(store.FindGame(2)) << "alice's history loses the game against the guest";
+    EXPECT_TRUE(store.Chat(1, 10).empty());
+    EXPECT_TRUE(store.FindAccount("guest2"));
+    EXPECT_TRUE(store.FindGame(3));
+    EXPECT_TRUE(store.FindAccount("alice"));
+}
+
+}  // namespace
+}  // namespace qc::server::testing
