@@ -1,0 +1,116 @@
+// Transactions inside transactions, and lines handled in batches that share
+// one commit.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core_fixture.h"
+
+namespace qc::server::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class StoreFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Remove(); }
+    void TearDown() override { Remove(); }
+    void Remove() {
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::remove((path + suffix).c_str());
+        }
+    }
+    const std::string path = ::testing::TempDir() + "/qc-store-" + std::to_string(getpid()) + ".db";
+};
+
+// An inner transaction is a savepoint: committed, it waits for the outer
+// commit; rolled back, it takes only its own changes with it.
+TEST_F(StoreFileTest, InnerTransactionsKeepOrDropOnlyTheirOwnChanges) {
+    Config config;
+    {
+        Store store(path);
+        AddNamedAccount(store, config, "alice", "a", kStart);
+        const std::int64_t alice = store.FindAccount("alice")->id;
+        Store::Transaction outer(store);
+        EXPECT_TRUE(store.InTransaction());
+        {
+            Store::Transaction kept(store);
+            store.SetSlots(alice, 7);
+            kept.Commit();
+        }
+        {
+            Store::Transaction dropped(store);
+            store.SetFlags(alice, AccountFlags{false, false, false, true, true, true, true});
+            store.SetSlots(alice, 9);
+        }
+        EXPECT_EQ(store.AccountById(alice)->gameSlots, 7);
+        outer.Commit();
+        EXPECT_FALSE(store.InTransaction());
+        {
+            Store::Transaction forgotten(store);
+            store.SetSlots(alice, 11);
+            Store::Transaction inner(store);
+            store.SetSlots(alice, 12);
+            inner.Commit();
+        }
+    }
+    Store reopened(path);
+    auto alice = reopened.FindAccount("alice");
+    ASSERT_TRUE(alice);
+    EXPECT_EQ(alice->gameSlots, 7)
+        << "the dropped savepoint and the unfinished outer one left nothing";
+    EXPECT_TRUE(alice->flags[0]);
+}
+
+// The datagrams of one wake-up: each answered as if alone, all their changes
+// on disk when the replies are handed out.
+TEST_F(StoreFileTest, ABatchAnswersEachDatagramAndCommitsThemAll) {
+    Config config;
+    config.utcTimestamps = true;
+    auto run = [&](bool batched) {
+        Remove();
+        Store store(path);
+        ServerCore core(store, config);
+        AddNamedAccount(store, config, "alice", "a", kStart);
+        AddNamedAccount(store, config, "bob", "b", kStart);
+        const std::string login = " connect v1.20 ";
+        std::vector<ServerCore::Incoming> in = {
+            {kAlice, "alice" + login + qc::account::Swordfish("a") + "\r"},
+            {kBob, "bob" + login + qc::account::Swordfish("b") + "\r"},
+            {kAlice, "alice request bob,,w,1,d,0,0,0,0\ralice request bob,,b,2,d,0,0,0,0\r"},
+            {kBob, std::string("\xff\xfe garbage\r")},
+            {kBob, "bob accept 2\r"},
+            {kAlice, "alice move 1 e7e5\r"},  // not her move: the board is sent again
+        };
+        std::vector<Outgoing> out;
+        if (batched) {
+            out = core.HandleDatagrams(in, kStart);
+        } else {
+            for (const auto& d : in) {
+                for (Outgoing& o : core.HandleDatagram(d.from, d.bytes, kStart)) {
+                    out.push_back(std::move(o));
+                }
+            }
+        }
+        EXPECT_FALSE(store.InTransaction());
+        Store other(path);  // a second connection sees only what is committed
+        EXPECT_EQ(other.CountRequestsFor(other.FindAccount("bob")->id), 1);
+        EXPECT_EQ(other.CountOpenGames(other.FindAccount("alice")->id), 1);
+        return out;
+    };
+    const std::vector<Outgoing> alone = run(false);
+    const std::vector<Outgoing> together = run(true);
+    ASSERT_FALSE(together.empty());
+    EXPECT_EQ(together.size(), alone.size());
+    for (std::size_t i = 0; i < std::min(alone.size(), together.size()); ++i) {
+        EXPECT_EQ(together[i].to, alone[i].to) << i;
+        EXPECT_EQ(together[i].text, alone[i].text) << i;
+    }
+}
+
+}  // namespace
+}  // namespace qc::server::testing
