@@ -37,7 +37,8 @@ void UdpServer::ReadPending() {
                 std::string(data.constData(), static_cast<std::size_t>(data.size()))});
         }
         if (!batch.empty() && (batch.size() >= kMaxBatch || !socket_.hasPendingDatagrams())) {
-            Send(core_.HandleDatagrams(batch, Clock::now()));
+            Send(core_.HandleDatagrams(
+                batch, Clock::now(), [this](const std::vector<Outgoing>& lines) { Send(lines); }));
             batch.clear();
         }
     }

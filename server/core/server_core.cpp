@@ -98,7 +98,7 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
 }
 
 std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& datagrams,
-                                                  TimePoint now) {
+                                                  TimePoint now, const Sink& atOnce) {
     std::vector<Outgoing> out;
     std::optional<Store::Transaction> batch;
     try {
@@ -107,8 +107,13 @@ std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& d
         // Each line then commits on its own, as a lone datagram's would.
         Log(std::string("cannot batch lines: ") + e.what());
     }
+    const std::int64_t unwritten = store_.TotalChanges();
     for (const Incoming& datagram : datagrams) {
         std::vector<Outgoing> replies = HandleDatagram(datagram.from, datagram.bytes, now);
+        if (atOnce && batch && store_.TotalChanges() == unwritten) {
+            atOnce(replies);
+            continue;
+        }
         out.insert(out.end(), std::make_move_iterator(replies.begin()),
                    std::make_move_iterator(replies.end()));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,11 +31,17 @@ class ServerCore {
     // but all inside one transaction: their changes cost one durable commit,
     // and the replies are returned only after it. When that commit fails
     // nothing was confirmed and no reply is returned.
+    //
+    // The replies of the datagrams handled before the first one that writes
+    // saw only committed data, so they need not wait for the disk: when
+    // `atOnce` is given they are handed to it as soon as they are made.
     struct Incoming {
         Endpoint from;
         std::string bytes;
     };
-    std::vector<Outgoing> HandleDatagrams(const std::vector<Incoming>& datagrams, TimePoint now);
+    using Sink = std::function<void(const std::vector<Outgoing>&)>;
+    std::vector<Outgoing> HandleDatagrams(const std::vector<Incoming>& datagrams, TimePoint now,
+                                          const Sink& atOnce = {});
     // Periodic work: pings, ended sessions, housekeeping. Call about once a second.
     std::vector<Outgoing> Tick(TimePoint now);
 

@@ -177,6 +177,10 @@ std::string Store::JournalMode() {
     return s.Step() ? s.Text(0) : std::string();
 }
 
+std::int64_t Store::TotalChanges() const {
+    return sqlite3_total_changes64(db_);
+}
+
 Store::Transaction::Transaction(Store& store) : store_(store) {
     store_.Run(store_.depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT line");
     ++store_.depth_;

@@ -125,6 +125,9 @@ class Store {
     std::vector<Mail> Outbox();
 
     std::string JournalMode();
+    // Rows written through this connection since it was opened, rolled-back
+    // writes included: a line that leaves it unchanged has written nothing.
+    std::int64_t TotalChanges() const;
     // True while a Transaction is open.
     bool InTransaction() const { return depth_ > 0; }
 

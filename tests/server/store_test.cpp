@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -110,6 +111,52 @@ TEST_F(StoreFileTest, ABatchAnswersEachDatagramAndCommitsThemAll) {
         EXPECT_EQ(together[i].to, alone[i].to) << i;
         EXPECT_EQ(together[i].text, alone[i].text) << i;
     }
+}
+
+// Lines that write nothing and come before the batch's first write saw only
+// committed data: their replies go at once. Every reply after a write waits
+// for the commit, reads too, as they may show what is not yet on disk.
+TEST_F(StoreFileTest, RepliesThatShowOnlyCommittedDataDoNotWaitForTheCommit) {
+    Config config;
+    config.utcTimestamps = true;
+    Store store(path);
+    ServerCore core(store, config);
+    AddNamedAccount(store, config, "alice", "a", kStart);
+    AddNamedAccount(store, config, "bob", "b", kStart);
+    const std::string login = " connect v1.20 ";
+    core.HandleDatagram(kAlice, "alice" + login + qc::account::Swordfish("a") + "\r", kStart);
+    core.HandleDatagram(kBob, "bob" + login + qc::account::Swordfish("b") + "\r", kStart);
+
+    const std::vector<ServerCore::Incoming> in = {
+        {kBob, "bob update\r"},
+        {kAlice, "alice gamelist\r"},
+        {kAlice, "alice request bob,,w,1,d,0,0,0,0\r"},
+        {kBob, "bob gamelist\r"},  // shows the request not yet committed
+    };
+    std::vector<Outgoing> early;
+    std::vector<int> requestsOnDisk;  // at each early hand-over
+    Store other(path);                // a second connection sees only what is committed
+    const std::int64_t bob = other.FindAccount("bob")->id;
+    const std::vector<Outgoing> late =
+        core.HandleDatagrams(in, kStart, [&](const std::vector<Outgoing>& lines) {
+            early.insert(early.end(), lines.begin(), lines.end());
+            requestsOnDisk.push_back(other.CountRequestsFor(bob));
+        });
+    EXPECT_THAT(requestsOnDisk, ElementsAre(0, 0)) << "bob's update and alice's list, only";
+    auto contains = [](const std::vector<Outgoing>& lines, const Endpoint& to,
+                       std::string_view text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const Outgoing& o) {
+            return o.to == to && o.text.find(text) != std::string::npos;
+        });
+    };
+    EXPECT_TRUE(contains(early, kBob, "update:0,"));
+    EXPECT_TRUE(contains(early, kAlice, "opengames:"));
+    EXPECT_FALSE(contains(early, kBob, "opengames:"));
+    // Bob's list after the request shows it, and waited for the commit.
+    EXPECT_TRUE(contains(late, kBob, "opengames:"));
+    EXPECT_TRUE(contains(late, kBob, "alice,"));
+    EXPECT_FALSE(contains(late, kAlice, "opengames:"));
+    EXPECT_EQ(other.CountRequestsFor(bob), 1);
 }
 
 }  // namespace
