@@ -35,7 +35,10 @@ class WebServer::Listener : public QTcpServer {
         connect(socket, &QTcpSocket::readyRead, socket, [socket, received, this] {
             *received += socket->bytesAvailable();
             if (*received > limits_.received) {
-                socket->abort();
+                // Nothing more reaches the request; the socket goes once
+                // the HTTP server's handler has run.
+                socket->read(socket->bytesAvailable());
+                QTimer::singleShot(0, socket, [socket] { socket->abort(); });
             }
         });
         QTimer::singleShot(limits_.lifetime, socket, [socket] { socket->abort(); });

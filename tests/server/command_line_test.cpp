@@ -214,5 +214,25 @@ TEST(CommandLineTest, BadInputIsOneLineOfError) {
     }
 }
 
+TEST(CommandLineTest, WebPort) {
+    EXPECT_FALSE(Parse({}).httpPort.has_value());
+    EXPECT_EQ(Parse({"--http-port", "0"}).httpPort, std::optional<std::uint16_t>(0));
+    EXPECT_EQ(Parse({"--http-port=3821"}).httpPort, std::optional<std::uint16_t>(3821));
+    EXPECT_EQ(Parse({"--http-port", "1", "--http-port", "2"}).httpPort,
+              std::optional<std::uint16_t>(2));
+    EXPECT_THAT(Parse({"--help"}).text.toStdString(), HasSubstr("--http-port <N>"));
+    const Bad table[] = {
+        {{"--http-port"}, "missing value after '--http-port' (see --help)"},
+        {{"--http-port", "65536"}, "invalid web port '65536' (0 to 65535)"},
+        {{"--http-port", "-1"}, "invalid web port '-1' (0 to 65535)"},
+        {{"--http-port", "web"}, "invalid web port 'web' (0 to 65535)"},
+    };
+    for (const Bad& bad : table) {
+        CommandLine c = Parse(bad.args);
+        EXPECT_EQ(c.action, Action::Error) << bad.message;
+        EXPECT_EQ(c.text.toStdString(), bad.message);
+    }
+}
+
 }  // namespace
 }  // namespace qc::server
