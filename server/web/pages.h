@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "server/core/config.h"
 #include "server/core/store.h"
@@ -23,9 +24,11 @@ Response ErrorPage(int status, std::string_view title, std::string_view message,
                    const std::string& root = "");
 
 // player_pages.cpp
-Response StatsPage(Store& store, const Account& account, std::int64_t now);
+// `ranked`: every player of the scoreboard, in its order.
+Response StatsPage(Store& store, const Account& account, const std::vector<ScoreRow>& ranked,
+                   std::int64_t now);
 Response HistoryPage(Store& store, const Account& account, int page);
-Response ScoreboardPage(Store& store);
+Response ScoreboardPage(const std::vector<ScoreRow>& ranked);
 
 // game_pages.cpp
 Response GamePage(const Game& game, std::int64_t now);

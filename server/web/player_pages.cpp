@@ -88,15 +88,13 @@ std::string ResultRow(const std::string& label, const std::string& against, cons
            Percent(t.wins, t.Games()) + "</td></tr>\n";
 }
 
-std::string Rank(Store& store, const Account& account) {
+std::string Rank(const std::vector<ScoreRow>& rows, const Account& account) {
     if (account.kind == AccountKind::Guest) {
         return "Guests are not on the scoreboard.";
     }
     if (account.kind == AccountKind::Bot) {
         return "The bot is not on the scoreboard.";
     }
-    std::vector<ScoreRow> rows = store.ScoreRows();
-    RankScoreRows(rows);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (EqualsNoCase(rows[i].name, account.name)) {
             const int games = rows[i].wins + rows[i].losses + rows[i].draws;
@@ -116,7 +114,8 @@ std::string Rank(Store& store, const Account& account) {
 
 }  // namespace
 
-Response StatsPage(Store& store, const Account& account, std::int64_t now) {
+Response StatsPage(Store& store, const Account& account, const std::vector<ScoreRow>& ranked,
+                   std::int64_t now) {
     const std::string name = EscapeStored(account.name);
     PageFrame frame{"Statistics of " + Utf8(account.name), ""};
     std::string body;
@@ -125,7 +124,7 @@ Response StatsPage(Store& store, const Account& account, std::int64_t now) {
                 " is the server's bot. Its levels are described in <a href=\"help.html#bot\">the "
                 "help</a>.</p>\n";
     }
-    body += "<p>" + Rank(store, account) + "</p>\n";
+    body += "<p>" + Rank(ranked, account) + "</p>\n";
 
     const std::vector<ResultCount> counts = store.ResultCounts(account.id, Site::kCountedGames);
     body += "<h2>Results</h2>\n";
@@ -247,12 +246,9 @@ Response HistoryPage(Store& store, const Account& account, int page) {
     return HtmlResponse(200, frame, body);
 }
 
-Response ScoreboardPage(Store& store) {
-    std::vector<ScoreRow> rows = store.ScoreRows();
-    RankScoreRows(rows);
-    if (rows.size() > static_cast<std::size_t>(kScoreboardRows)) {
-        rows.resize(kScoreboardRows);
-    }
+Response ScoreboardPage(const std::vector<ScoreRow>& ranked) {
+    const std::size_t shown = std::min(ranked.size(), static_cast<std::size_t>(kScoreboardRows));
+    const std::vector<ScoreRow> rows(ranked.begin(), ranked.begin() + static_cast<long>(shown));
     PageFrame frame{"Scoreboard", ""};
     std::string body =
         "<p>Ended games between two named players count: games against the bot, with a guest and "

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "client/core/account/cp1252.h"
+#include "server/core/lists.h"
 #include "server/core/text.h"
 #include "server/web/pages.h"
 
@@ -106,11 +107,14 @@ std::variant<Account, Response> FindPlayer(Store& store, const Query& query) {
             "characters.</p>");
     }
     // Browsers send UTF-8; the store keeps Windows-1252.
-    std::optional<Account> account = store.FindAccount(Utf8ToCp1252(*name));
+    const std::string stored = Utf8ToCp1252(*name);
+    std::optional<Account> account = store.FindAccount(stored);
     if (!account) {
-        return ErrorPage(
-            404, "No such player",
-            "<p>There is no player <strong>" + Escape(*name) + "</strong> on this server.</p>");
+        // Shown as it was looked up, so that bytes that are not UTF-8 never
+        // reach the page.
+        return ErrorPage(404, "No such player",
+                         "<p>There is no player <strong>" + EscapeStored(stored) +
+                             "</strong> on this server.</p>");
     }
     return *account;
 }
@@ -219,7 +223,7 @@ Response Site::Route(std::string_view rawPath, std::string_view rawQuery) {
         }
         const Account& account = std::get<Account>(player);
         if (path == "stats.html") {
-            return StatsPage(store_, account, now_());
+            return StatsPage(store_, account, RankedScores(), now_());
         }
         int page = 1;
         if (const std::string* text = query.Get("page")) {
@@ -233,7 +237,7 @@ Response Site::Route(std::string_view rawPath, std::string_view rawQuery) {
         return HistoryPage(store_, account, page);
     }
     if (path == "scoreboard.html") {
-        return ScoreboardPage(store_);
+        return ScoreboardPage(RankedScores());
     }
     if (path.rfind("game/", 0) == 0) {
         std::string_view file = path.substr(5);
@@ -266,6 +270,16 @@ Response Site::Route(std::string_view rawPath, std::string_view rawQuery) {
         root += "../";
     }
     return ErrorPage(404, "Page not found", "<p>There is no such page on this server.</p>", root);
+}
+
+const std::vector<ScoreRow>& Site::RankedScores() {
+    const std::int64_t now = now_();
+    if (!rankedAt_ || now < *rankedAt_ || now - *rankedAt_ >= kScoreboardSeconds) {
+        ranked_ = store_.ScoreRows();
+        RankScoreRows(ranked_);
+        rankedAt_ = now;
+    }
+    return ranked_;
 }
 
 Response HtmlResponse(int status, const PageFrame& frame, std::string_view body) {

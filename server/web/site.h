@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,12 +51,19 @@ class Site {
     static constexpr int kCountedGames = 10000;
     static constexpr int kCurrentGameRows = 200;
 
+    // The ranked scoreboard is read at most this often: ranking every player
+    // walks every ended game, which must not be done on every page.
+    static constexpr std::int64_t kScoreboardSeconds = 30;
+
   private:
     Response Route(std::string_view path, std::string_view query);
+    const std::vector<ScoreRow>& RankedScores();
 
     Store& store_;
     const Config& config_;
     std::function<std::int64_t()> now_;
+    std::vector<ScoreRow> ranked_;
+    std::optional<std::int64_t> rankedAt_;
 };
 
 }  // namespace qc::server::web

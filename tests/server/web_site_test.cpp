@@ -183,6 +183,8 @@ TEST_F(WebSiteTest, EveryPageAnswersWithItsFacts) {
         {"/history.html?qvid=alice&page=x", 400, html, {"1 to 100"}},
         {"/stats.html?qvid=%zz", 400, html, {"malformed"}},
         {"/stats.html?qvid=nobody", 404, html, {"There is no player <strong>nobody</strong>"}},
+        // Bytes that are not UTF-8 are not echoed as they came.
+        {"/stats.html?qvid=%80%FFbob", 404, html, {"There is no player <strong>??bob</strong>"}},
         {"/game/abc.html", 400, html, {"whole number"}},
         {"/game/0.html", 400, html, {"whole number"}},
         {"/game/-1.pgn", 400, html, {"whole number"}},
@@ -303,6 +305,27 @@ TEST_F(WebSiteTest, RankFollowsTheScoreboardOrder) {
     EXPECT_THAT(board, HasSubstr("<td class=\"n\">New</td><td><a href=\"stats.html?qvid=alice\">"));
     // Guests and the bot have no rank.
     EXPECT_THAT(Get("/stats.html?qvid=Bot3").body, HasSubstr("The bot is not on the scoreboard."));
+}
+
+TEST_F(WebSiteTest, TheRankingIsReadAtMostTwiceAMinute) {
+    std::int64_t clock = kNow;
+    web::Site timed(store, MakeConfig(), [&clock] { return clock; });
+    auto rankOf = [&](const std::string& name) {
+        const std::string body = timed.Handle("GET", "/stats.html", "qvid=" + name).body;
+        const std::size_t at = body.find("Rank ");
+        return at == std::string::npos ? std::string("none") : body.substr(at, 11);
+    };
+    EXPECT_EQ(rankOf("carol"), "Rank 4 of 4");
+    for (int i = 0; i < 11; ++i) {
+        AddEnded(carol, bob, {"e2e4"}, GameResult::WhiteWins, "black resigned", kNow + i);
+    }
+    // The results are fresh at once, the rank within half a minute.
+    clock += web::Site::kScoreboardSeconds - 1;
+    EXPECT_THAT(timed.Handle("GET", "/stats.html", "qvid=carol").body,
+                HasSubstr("<td class=\"n\">12</td><td class=\"n\">11</td>"));
+    EXPECT_EQ(rankOf("carol"), "Rank 4 of 4");
+    clock += 1;
+    EXPECT_EQ(rankOf("carol"), "Rank 1 of 4");
 }
 
 // Every page the client opens is one the site serves: the client's page
