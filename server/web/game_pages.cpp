@@ -110,11 +110,12 @@ Response GamePage(const Game& g, std::int64_t now) {
     }
     body += "<dt>" + std::string(g.ended ? "Result" : "Status") + "</dt><dd>" + Status(g, now) +
             "</dd>\n</dl>\n";
+    body += "<div class=\"game\">\n";
     if (replay.startKnown) {
-        body += "<h2>" + std::string(g.ended ? "Final position" : "Position") + "</h2>\n" +
-                Board(replay.end);
+        body += "<section><h2>" + std::string(g.ended ? "Final position" : "Position") + "</h2>\n" +
+                Board(replay.end) + "</section>\n";
     }
-    body += "<h2>Moves</h2>\n" + Moves(replay);
+    body += "<section><h2>Moves</h2>\n" + Moves(replay) + "</section>\n</div>\n";
     body += "<p class=\"links\"><a href=\"" + id + ".pgn\">Download the PGN record</a> <a href=\"" +
             Escape(StatsHref(kGameFrame, g.whiteName)) + "\">Statistics of " +
             EscapeStored(g.whiteName) + "</a>";

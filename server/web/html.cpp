@@ -95,6 +95,8 @@ table{border-collapse:collapse;background:#fff;margin:.3rem 0 1rem;min-width:50%
 th,td{padding:.3rem .6rem;border:1px solid #d6d0c4;text-align:left;vertical-align:top}
 th{background:#e8e2d5;font-weight:600}
 td.n,th.n{text-align:right;font-variant-numeric:tabular-nums}
+td.t{white-space:nowrap}
+.game{display:flex;flex-wrap:wrap;gap:0 3rem;align-items:flex-start}
 tr.me td{background:#fdf6d8}
 dl.facts{display:grid;grid-template-columns:max-content 1fr;gap:.2rem 1rem;margin:.5rem 0 1rem}
 dl.facts dt{font-weight:600}
@@ -105,6 +107,7 @@ dl.facts dd{margin:0;overflow-wrap:anywhere}
 .board td{width:2.4rem;height:2.4rem;padding:0;border:0;text-align:center;vertical-align:middle;font-size:1.8rem;line-height:1}
 .board td.l{background:#eeddb8}.board td.d{background:#b58863}
 .board th{border:0;background:none;font-weight:normal;font-size:.8rem;color:#555;text-align:center;padding:0 .2rem}
+table.moves{min-width:0}
 .moves td{min-width:4.5rem}
 footer{max-width:62rem;margin:0 auto;padding:1rem;color:#666;font-size:.85rem;border-top:1px solid #d6d0c4}
 footer a{color:#555}
@@ -115,7 +118,8 @@ footer a{color:#555}
 .kt-sq.here{background:#2f4a3a;color:#fff;font-size:1.7rem}.kt-sq.hint{box-shadow:inset 0 0 0 4px #d4a017}
 .kt-sq:disabled{cursor:default}
 button{font:inherit;padding:.3rem .8rem}
-@media (max-width:30rem){body{font-size:15px}th,td{padding:.25rem .4rem}.board td{width:2.1rem;height:2.1rem;font-size:1.5rem}}
+@media (max-width:40rem){.wide{display:none}}
+@media (max-width:30rem){body{font-size:15px}table{font-size:.9rem}th,td{padding:.25rem .35rem}.board td{width:2.1rem;height:2.1rem;font-size:1.5rem}}
 )css";
 }
 

@@ -21,6 +21,17 @@ std::string Percent(int part, int whole) {
     return std::to_string((part * 200 + whole) / (2 * whole)) + "%";
 }
 
+// A date and time in a table, UTC as its heading says; narrow screens show
+// the date alone.
+std::string TableDate(std::int64_t unixSeconds) {
+    const std::string full = FormatDate(unixSeconds);
+    const std::size_t blank = full.find(' ');
+    if (blank == std::string::npos || full.size() < blank + 6) {
+        return full;
+    }
+    return full.substr(0, blank) + "<span class=\"wide\">" + full.substr(blank, 6) + "</span>";
+}
+
 std::string Cell(int n) {
     return "<td class=\"n\">" + std::to_string(n) + "</td>";
 }
@@ -39,8 +50,8 @@ std::string Opponent(const Game& g, std::int64_t accountId) {
 
 std::string GameLinks(const Game& g, const std::string& root) {
     const std::string id = std::to_string(g.id);
-    return "<a href=\"" + root + "game/" + id + ".html\">Game " + id + "</a> <a href=\"" + root +
-           "game/" + id + ".pgn\">PGN</a>";
+    return "<a href=\"" + root + "game/" + id + ".html\">Game " + id + "</a> &middot; <a href=\"" +
+           root + "game/" + id + ".pgn\">PGN</a>";
 }
 
 // "Won on time", "Lost by checkmate", "Drawn by agreement"; a local game by
@@ -79,12 +90,9 @@ struct Totals {
     int Games() const { return wins + losses + draws; }
 };
 
-std::string ResultRow(const std::string& label, const std::string& against, const Totals& t,
-                      bool strong = false) {
-    const std::string open = strong ? "<th" : "<td";
-    const std::string close = strong ? "</th>" : "</td>";
-    return "<tr>" + open + ">" + label + close + open + ">" + against + close + Cell(t.Games()) +
-           Cell(t.wins) + Cell(t.losses) + Cell(t.draws) + "<td class=\"n\">" +
+std::string ResultRow(const std::string& label, const Totals& t, bool strong = false) {
+    return "<tr>" + std::string(strong ? "<th>" : "<td>") + label + (strong ? "</th>" : "</td>") +
+           Cell(t.Games()) + Cell(t.wins) + Cell(t.losses) + Cell(t.draws) + "<td class=\"n\">" +
            Percent(t.wins, t.Games()) + "</td></tr>\n";
 }
 
@@ -134,8 +142,9 @@ Response StatsPage(Store& store, const Account& account, const std::vector<Score
     for (const ResultCount& c : counts) {
         Totals t{c.wins, c.losses, c.draws};
         const bool bot = c.opponentKind == AccountKind::Bot;
-        rows += ResultRow(c.gameType.empty() ? "Standard" : EscapeStored(c.gameType),
-                          bot ? "the bot" : "players", t);
+        rows += ResultRow((c.gameType.empty() ? "Standard" : EscapeStored(c.gameType)) +
+                              (bot ? " against the bot" : ""),
+                          t);
         if (!bot) {
             people.wins += t.wins;
             people.losses += t.losses;
@@ -150,11 +159,11 @@ Response StatsPage(Store& store, const Account& account, const std::vector<Score
         body += "<p>No ended games yet.</p>\n";
     } else {
         body +=
-            "<div class=\"scroll\"><table>\n<tr><th>Game type</th><th>Against</th><th "
-            "class=\"n\">Games</th><th class=\"n\">Won</th><th class=\"n\">Lost</th><th "
-            "class=\"n\">Drawn</th><th class=\"n\">Win rate</th></tr>\n" +
-            rows + ResultRow("All games", "players", people, true) +
-            ResultRow("All games", "players and the bot", all, true) + "</table></div>\n";
+            "<div class=\"scroll\"><table>\n<tr><th>Game type</th><th class=\"n\">Games</th><th "
+            "class=\"n\">Won</th><th class=\"n\">Lost</th><th class=\"n\">Drawn</th><th "
+            "class=\"n\">Win rate</th></tr>\n" +
+            rows + ResultRow("All against players", people, true) +
+            ResultRow("All, the bot included", all, true) + "</table></div>\n";
         body +=
             "<p class=\"note\">Win rate: games won of all games. Local games (both sides "
             "played by one person) are not counted.";
@@ -171,17 +180,18 @@ Response StatsPage(Store& store, const Account& account, const std::vector<Score
         body += "<p>No games in progress.</p>\n";
     } else {
         body +=
-            "<div class=\"scroll\"><table>\n<tr><th>Opponent</th><th>Type</th><th>To "
-            "move</th><th>Deadline</th><th>Game</th></tr>\n";
+            "<div class=\"scroll\"><table>\n<tr><th>Opponent</th><th "
+            "class=\"wide\">Type</th><th>To "
+            "move</th><th>Deadline (UTC)</th><th>Game</th></tr>\n";
         for (std::size_t i = 0; i < open.size() && i < Site::kCurrentGameRows; ++i) {
             const Game& g = open[i];
             const std::string& mover = g.toMove == 'b' ? g.blackName : g.whiteName;
-            body += "<tr><td>" + Opponent(g, account.id) + "</td><td>" + Escape(TypeName(g)) +
-                    "</td><td>" + std::string(g.toMove == 'b' ? "Black" : "White") + " (" +
-                    EscapeStored(mover) + ")</td><td>" + FormatDate(g.moveBy) +
-                    (g.moveBy < now ? " (passed)" : "") + "</td><td><a href=\"game/" +
-                    std::to_string(g.id) + ".html\">Game " + std::to_string(g.id) +
-                    "</a></td></tr>\n";
+            body += "<tr><td>" + Opponent(g, account.id) + "</td><td class=\"wide\">" +
+                    Escape(TypeName(g)) + "</td><td>" + EscapeStored(mover) + " (" +
+                    std::string(g.toMove == 'b' ? "Black" : "White") + ")</td><td class=\"t\">" +
+                    TableDate(g.moveBy) + (g.moveBy < now ? " (passed)" : "") +
+                    "</td><td class=\"t\"><a href=\"game/" + std::to_string(g.id) +
+                    ".html\">Game " + std::to_string(g.id) + "</a></td></tr>\n";
         }
         body += "</table></div>\n";
         if (open.size() > static_cast<std::size_t>(Site::kCurrentGameRows)) {
@@ -212,17 +222,19 @@ Response HistoryPage(Store& store, const Account& account, int page) {
         body += "<p>Ended games, the newest first" +
                 (page > 1 ? ", page " + std::to_string(page) : std::string()) + ".</p>\n";
         body +=
-            "<div class=\"scroll\"><table>\n<tr><th>Ended</th><th>Opponent</th><th>Colour</"
-            "th><th>Type</th><th>Result</th><th class=\"n\">Moves</th><th>Started</"
-            "th><th>Record</th></tr>\n";
+            "<div class=\"scroll\"><table>\n<tr><th>Ended (UTC)</th><th>Opponent</th><th>Colour</"
+            "th><th class=\"wide\">Type</th><th>Result</th><th class=\"n wide\">Moves</th><th "
+            "class=\"wide\">Started</th><th>Record</th></tr>\n";
         for (const Game& g : games) {
             const std::string colour = IsLocal(g)                ? "both"
                                        : g.whiteId == account.id ? "White"
                                                                  : "Black";
-            body += "<tr><td>" + FormatDate(g.endedAt) + "</td><td>" + Opponent(g, account.id) +
-                    "</td><td>" + colour + "</td><td>" + Escape(TypeName(g)) + "</td><td>" +
-                    Outcome(g, account.id) + "</td>" + Cell(FullMoves(g)) + "<td>" +
-                    FormatDate(g.created) + "</td><td>" + GameLinks(g, "") + "</td></tr>\n";
+            body += "<tr><td class=\"t\">" + TableDate(g.endedAt) + "</td><td>" +
+                    Opponent(g, account.id) + "</td><td>" + colour + "</td><td class=\"wide\">" +
+                    Escape(TypeName(g)) + "</td><td>" + Outcome(g, account.id) +
+                    "</td><td class=\"n wide\">" + std::to_string(FullMoves(g)) +
+                    "</td><td class=\"t wide\">" + TableDate(g.created) + "</td><td class=\"t\">" +
+                    GameLinks(g, "") + "</td></tr>\n";
         }
         body += "</table></div>\n";
     }
@@ -250,19 +262,19 @@ Response ScoreboardPage(const std::vector<ScoreRow>& ranked) {
     const std::size_t shown = std::min(ranked.size(), static_cast<std::size_t>(kScoreboardRows));
     const std::vector<ScoreRow> rows(ranked.begin(), ranked.begin() + static_cast<long>(shown));
     PageFrame frame{"Scoreboard", ""};
-    std::string body =
-        "<p>Ended games between two named players count: games against the bot, with a guest and "
-        "local games do not. Players with at least 10 such games are ranked by points per game "
-        "(a win 1, a draw &frac12;), then by more games, more wins and name; then come the new "
-        "players, by games and wins.</p>\n";
+    const std::string rules =
+        "<p class=\"note\">Ended games between two named players count: games against the bot, "
+        "with a guest and local games do not. Players with at least 10 such games are ranked by "
+        "points per game (a win 1, a draw &frac12;), then by more games, more wins and name; "
+        "then come the new players, by games and wins.</p>\n";
     if (rows.empty()) {
-        body += "<p>Nobody has finished a counted game yet.</p>\n";
-        return HtmlResponse(200, frame, body);
+        return HtmlResponse(200, frame, "<p>Nobody has finished a counted game yet.</p>\n" + rules);
     }
-    body +=
+    std::string body =
         "<div class=\"scroll\"><table>\n<tr><th class=\"n\">Rank</th><th>Player</th><th "
-        "class=\"n\">Games</th><th class=\"n\">Won</th><th class=\"n\">Lost</th><th "
-        "class=\"n\">Drawn</th><th class=\"n\">Points per game</th><th>History</th></tr>\n";
+        "class=\"n\">Games</th><th class=\"n wide\">Won</th><th class=\"n wide\">Lost</th><th "
+        "class=\"n wide\">Drawn</th><th class=\"n\">Points per game</th><th "
+        "class=\"wide\">History</th></tr>\n";
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ScoreRow& r = rows[i];
         const int games = r.wins + r.losses + r.draws;
@@ -270,12 +282,13 @@ Response ScoreboardPage(const std::vector<ScoreRow>& ranked) {
         std::snprintf(points, sizeof points, "%.2f",
                       games > 0 ? (r.wins + r.draws / 2.0) / games : 0.0);
         body += "<tr><td class=\"n\">" + (games >= 10 ? std::to_string(i + 1) : "New") +
-                "</td><td>" + PlayerLink(kTop, r.name) + "</td>" + Cell(games) + Cell(r.wins) +
-                Cell(r.losses) + Cell(r.draws) + "<td class=\"n\">" + points +
-                "</td><td><a href=\"" + Escape(HistoryHref(kTop, r.name)) +
-                "\">History</a></td></tr>\n";
+                "</td><td>" + PlayerLink(kTop, r.name) + "</td>" + Cell(games) +
+                "<td class=\"n wide\">" + std::to_string(r.wins) + "</td><td class=\"n wide\">" +
+                std::to_string(r.losses) + "</td><td class=\"n wide\">" + std::to_string(r.draws) +
+                "</td><td class=\"n\">" + points + "</td><td class=\"wide\"><a href=\"" +
+                Escape(HistoryHref(kTop, r.name)) + "\">History</a></td></tr>\n";
     }
-    body += "</table></div>\n";
+    body += "</table></div>\n" + rules;
     return HtmlResponse(200, frame, body);
 }
 

@@ -131,13 +131,16 @@ TEST_F(WebSiteTest, EveryPageAnswersWithItsFacts) {
          200,
          html,
          {"Statistics of alice",
-          "<td>Standard</td><td>players</td><td class=\"n\">3</td><td "
-          "class=\"n\">2</td><td class=\"n\">0</td><td class=\"n\">1</td>"
-          "<td class=\"n\">67%</td>",
-          "<td>Standard</td><td>the bot</td><td class=\"n\">1</td><td class=\"n\">0</td><td "
+          "<td>Standard</td><td class=\"n\">3</td><td class=\"n\">2</td><td "
+          "class=\"n\">0</td><td class=\"n\">1</td><td class=\"n\">67%</td>",
+          "<td>Standard against the bot</td><td class=\"n\">1</td><td class=\"n\">0</td><td "
           "class=\"n\">1</td>",
-          "Rank 1 of 4 on the scoreboard (new", "Black (bob)", "2026-12-10 23:45 UTC",
-          "game/5.html", "history.html?qvid=alice", "scoreboard.html"}},
+          "<th>All against players</th><td class=\"n\">3</td>",
+          "<th>All, the bot included</th><td class=\"n\">4</td><td class=\"n\">2</td><td "
+          "class=\"n\">1</td><td class=\"n\">1</td><td class=\"n\">50%</td>",
+          "Rank 1 of 4 on the scoreboard (new", "bob (Black)",
+          "2026-12-10<span class=\"wide\"> 23:45</span>", "game/5.html", "history.html?qvid=alice",
+          "scoreboard.html"}},
         // Names are matched as the store does, without regard to case.
         {"/stats.html?qvid=ALICE", 200, html, {"Statistics of alice"}},
         {"/stats.html?qvid=Bot3", 200, html, {"the server's bot", "the bot", "1</td>"}},
@@ -145,7 +148,8 @@ TEST_F(WebSiteTest, EveryPageAnswersWithItsFacts) {
          200,
          html,
          {"Game history of alice", "Won by resignation", "Lost on time", "Drawn by agreement",
-          "Won by checkmate", "game/1.html", "game/1.pgn", "2026-12-09 22:21 UTC"}},
+          "Won by checkmate", "game/1.html", "game/1.pgn",
+          "2026-12-09<span class=\"wide\"> 22:21</span>"}},
         {"/history.html?qvid=alice&page=2", 200, html, {"No games on this page", "Newer games"}},
         {"/scoreboard.html",
          200,
