@@ -214,9 +214,9 @@ std::string HowEnded(const Game& game) {
         return "by agreement";
     }
     if (p.rfind("draw by ", 0) == 0) {
-        return Utf8(p.substr(5));
+        return Escape(Utf8(p.substr(5)));
     }
-    return p.empty() ? std::string() : "(" + Utf8(p) + ")";
+    return p.empty() ? std::string() : "(" + EscapeStored(p) + ")";
 }
 
 }  // namespace qc::server::web

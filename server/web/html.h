@@ -51,7 +51,7 @@ std::string TypeAnchor(std::string_view typeName);
 std::string MoveTime(int amount, std::string_view unit);
 // "1-0", "0-1", "1/2-1/2" or "*".
 std::string ResultToken(const Game& game);
-// Why the game ended, as a sentence part: "by checkmate", "on time",
+// Why the game ended, as a sentence part in HTML: "by checkmate", "on time",
 // "by resignation", "by agreement", "by repetition", ...
 std::string HowEnded(const Game& game);
 

@@ -76,7 +76,16 @@ std::string Comment(const Game& game) {
     if (p.empty()) {
         return {};
     }
-    std::string text = Utf8(p);
+    // A brace would end the comment early.
+    std::string text;
+    for (char c : Utf8(p)) {
+        if (c != '{' && c != '}' && static_cast<unsigned char>(c) >= 0x20) {
+            text += c;
+        }
+    }
+    if (text.empty()) {
+        return {};
+    }
     text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text + ".";
 }

@@ -332,6 +332,24 @@ TEST_F(WebSiteTest, TheRankingIsReadAtMostTwiceAMinute) {
     EXPECT_EQ(rankOf("carol"), "Rank 1 of 4");
 }
 
+TEST_F(WebSiteTest, OddStoredRecordsAreShownSafely) {
+    // A Chess960 game from before start positions were kept, and a reason
+    // for its end that is not one of the server's own words.
+    NewGame old{alice, bob, "Chess960", 1, "d", kNow - 100, kNow, ""};
+    const std::int64_t id = store.AddGame(old);
+    store.RecordMoves(id, "e2e4", 'b', kNow, 0);
+    store.EndGame(id, GameResult::Draw, kNow, "<i>odd</i> {end}");
+    const std::string page = Get("/game/" + std::to_string(id) + ".html").body;
+    EXPECT_THAT(page, HasSubstr("start position of this game was not recorded"));
+    EXPECT_THAT(page, HasSubstr("1/2-1/2, Drawn (&lt;i&gt;odd&lt;/i&gt; {end})"));
+    EXPECT_THAT(Get("/history.html?qvid=bob").body,
+                HasSubstr("Drawn (&lt;i&gt;odd&lt;/i&gt; {end})"));
+    const std::string pgn = Get("/game/" + std::to_string(id) + ".pgn").body;
+    EXPECT_THAT(pgn, HasSubstr("[Variant \"Chess960\"]"));
+    EXPECT_THAT(pgn, Not(HasSubstr("[FEN")));
+    EXPECT_THAT(pgn, HasSubstr("\n{<i>odd</i> end.} 1/2-1/2\n"));
+}
+
 // Every page the client opens is one the site serves: the client's page
 // names are read from its sources, so a new one cannot be forgotten here.
 TEST_F(WebSiteTest, EveryPageTheClientOpensExists) {
