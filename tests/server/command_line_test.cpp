@@ -61,8 +61,9 @@ TEST(CommandLineTest, BannerPortAndFolder) {
 }
 
 TEST(CommandLineTest, ReadsEveryServingOption) {
-    CommandLine c = Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db",
-                           "--ping-after", "5", "--rate", "2.5", "--engine", "/opt/e/engine", "--engines", "4"});
+    CommandLine c =
+        Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db", "--ping-after", "5",
+               "--rate", "2.5", "--engine", "/opt/e/engine", "--engines", "4"});
     EXPECT_EQ(c.action, Action::Serve);
     EXPECT_EQ(c.port, 0);
     EXPECT_EQ(c.bind, QHostAddress(QHostAddress::LocalHost));
@@ -149,13 +150,26 @@ TEST(CommandLineTest, HelpAndVersionComeBeforeTheValuesAreChecked) {
 TEST(CommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     const std::string help = Parse({"--help"}).text.toStdString();
     EXPECT_THAT(help, ::testing::StartsWith("Usage: quorvel-server [options]\n"));
-    for (const char* option :
-         {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
-          "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
-          "--rate <N>", "--engine <PATH>", "--engines <N>", "-h, --help", "--version", "(default: 3819)",
-          "(default: every address)", "$XDG_DATA_HOME/quorvel-server/quorvel.db",
-          "(default: no banner service)", "(default: the built-in banners)", "(default: 60)",
-          "(default: 10)"}) {
+    for (const char* option : {"--port <N>",
+                               "--bind <ADDRESS>",
+                               "--db <PATH>",
+                               "--banner-port <N>",
+                               "--banners <DIR>",
+                               "--add-account <NAME> <PASSWORD>",
+                               "--set-slots <NAME> <N>",
+                               "--ping-after <SECONDS>",
+                               "--rate <N>",
+                               "--engine <PATH>",
+                               "--engines <N>",
+                               "-h, --help",
+                               "--version",
+                               "(default: 3819)",
+                               "(default: every address)",
+                               "$XDG_DATA_HOME/quorvel-server/quorvel.db",
+                               "(default: no banner service)",
+                               "(default: the built-in banners)",
+                               "(default: 60)",
+                               "(default: 10)"}) {
         EXPECT_THAT(help, HasSubstr(option));
     }
 }
