@@ -12,7 +12,7 @@ std::string KnightsTourBody() {
 Click any square to set the knight down, then one of the marked squares it can jump to. The
 squares it has visited show their number.</p>
 <p id="kt-status" aria-live="polite">Click a square to start.</p>
-<div id="kt-board" class="kt" role="grid" aria-label="Board"></div>
+<div id="kt-board" class="kt" role="group" aria-label="Board"></div>
 <p class="links"><button id="kt-undo" type="button">Undo</button>
 <button id="kt-hint" type="button">Hint</button>
 <button id="kt-restart" type="button">Start again</button></p>
