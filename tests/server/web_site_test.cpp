@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <regex>
@@ -215,6 +216,32 @@ TEST_F(WebSiteTest, EveryPageAnswersWithItsFacts) {
             EXPECT_THAT(r.body, HasSubstr("</html>\n"));
         }
         EXPECT_EQ(r.Header("X-Content-Type-Options"), "nosniff");
+    }
+}
+
+TEST_F(WebSiteTest, EveryFixedPageAnswersAndLinksOnlyToPagesThatExist) {
+    const std::vector<std::string> fixed = web::Site::FixedPages();
+    const std::regex href("href=\"([a-z./]+\\.(html|css))[\"#?]");
+    for (const std::string& page : fixed) {
+        SCOPED_TRACE(page);
+        const bool player = page == "stats.html" || page == "history.html";
+        const web::Response r = site.Handle("GET", "/" + page, player ? "qvid=alice" : "");
+        EXPECT_EQ(r.status, 200);
+        EXPECT_EQ(site.Handle("HEAD", "/" + page, "").status, player ? 400 : 200);
+        // Every link of the page leads to a page of the site.
+        const std::string depth = page.find('/') == std::string::npos ? "" : "../";
+        int links = 0;
+        for (std::sregex_iterator it(r.body.begin(), r.body.end(), href), end; it != end; ++it) {
+            ++links;
+            std::string target = (*it)[1];
+            if (target.rfind(depth, 0) == 0) {
+                target = target.substr(depth.size());
+            }
+            EXPECT_NE(std::find(fixed.begin(), fixed.end(), target), fixed.end()) << target;
+        }
+        if (page != "style.css") {
+            EXPECT_GE(links, 8);  // the header's and the footer's, and the stylesheet
+        }
     }
 }
 
