@@ -76,6 +76,12 @@ std::vector<Option> Options() {
                             "dropped, 1 to 100000 (default: 10).",
                             "N"),
          1},
+        {QCommandLineOption("http-port",
+                            "TCP port of the web pages (statistics, histories, game records), "
+                            "on the same address; 0: any free port, the start output tells "
+                            "which (default: no web pages).",
+                            "N"),
+         1},
     };
 }
 
@@ -299,6 +305,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             return Fail("invalid engine count '" + value + "' (1 to 16)");
         }
         result.engines = count;
+    }
+    for (const QString& value : parser.values("http-port")) {
+        result.httpPort = ParsePort(value);
+        if (!result.httpPort) {
+            return Fail("invalid web port '" + value + "' (0 to 65535)");
+        }
     }
     for (const QString& value : parser.values("ping-after")) {
         bool ok = false;

@@ -33,6 +33,7 @@ struct CommandLine {
     int pingAfter = 60;                       // seconds
     double rate = 10;                         // lines a second
     QString text;
+    std::optional<std::uint16_t> httpPort;  // none: no web pages; 0: any free port
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments()

@@ -26,6 +26,8 @@
 #include "server/core/store.h"
 #include "server/engine_process.h"
 #include "server/udp_server.h"
+#include "server/web/site.h"
+#include "server/web_server.h"
 
 namespace {
 
@@ -190,10 +192,25 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // The web pages read the same store between the lines of the game service.
+    std::optional<qc::server::web::Site> site;
+    std::unique_ptr<qc::server::WebServer> web;
+    if (options.httpPort) {
+        site.emplace(*store, config);
+        web = std::make_unique<qc::server::WebServer>(*site, qc::server::WebServer::Limits{});
+        if (!web->Listen(options.bind, *options.httpPort, error)) {
+            std::cerr << "quorvel-server: cannot listen on web port " << *options.httpPort << ": "
+                      << error.toStdString() << "\n";
+            return 1;
+        }
+    }
     // Tests and scripts wait for this line; it comes first.
     std::cout << "quorvel-server listening on port " << server.Port() << std::endl;
     if (banners) {
         std::cout << "quorvel-server banners on port " << banners->Port() << std::endl;
+    }
+    if (web) {
+        std::cout << "quorvel-server web pages on port " << web->Port() << std::endl;
     }
     int rc = app.exec();
     std::cerr << "quorvel-server: stopped" << std::endl;

@@ -120,6 +120,16 @@ class Store {
     // Named accounts with at least one ended game against another person.
     std::vector<ScoreRow> ScoreRows();
 
+    // For the web pages (store_web.cpp); each reads a bounded number of rows
+    // through the players' indexes.
+    // Ended games of a player, removed ones too, newest first.
+    std::vector<Game> EndedGames(std::int64_t accountId, int offset, int limit);
+    // The player's open games, the nearest deadline first.
+    std::vector<Game> OpenGamesFirst(std::int64_t accountId, int limit);
+    // Results of the player's newest ended games that have a result, local
+    // games left out, counted by game type and the opponent's kind.
+    std::vector<ResultCount> ResultCounts(std::int64_t accountId, int newest);
+
     // Mail the server cannot send itself, for an administrator to hand over.
     void AddMail(const Mail& mail);
     std::vector<Mail> Outbox();

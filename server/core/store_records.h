@@ -119,6 +119,15 @@ struct ScoreRow {
     int draws = 0;
 };
 
+// How a player fared in one game type against one kind of opponent.
+struct ResultCount {
+    std::string gameType;
+    AccountKind opponentKind = AccountKind::Named;
+    int wins = 0;
+    int losses = 0;
+    int draws = 0;
+};
+
 struct Mail {
     std::int64_t id = 0;
     std::int64_t created = 0;

@@ -61,8 +61,9 @@ TEST(CommandLineTest, BannerPortAndFolder) {
 }
 
 TEST(CommandLineTest, ReadsEveryServingOption) {
-    CommandLine c = Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db",
-                           "--ping-after", "5", "--rate", "2.5", "--engine", "/opt/e/engine", "--engines", "4"});
+    CommandLine c =
+        Parse({"--port", "0", "--bind", "127.0.0.1", "--db", "/srv/q.db", "--ping-after", "5",
+               "--rate", "2.5", "--engine", "/opt/e/engine", "--engines", "4"});
     EXPECT_EQ(c.action, Action::Serve);
     EXPECT_EQ(c.port, 0);
     EXPECT_EQ(c.bind, QHostAddress(QHostAddress::LocalHost));
@@ -149,13 +150,26 @@ TEST(CommandLineTest, HelpAndVersionComeBeforeTheValuesAreChecked) {
 TEST(CommandLineTest, HelpListsEveryOptionWithItsValuesAndDefault) {
     const std::string help = Parse({"--help"}).text.toStdString();
     EXPECT_THAT(help, ::testing::StartsWith("Usage: quorvel-server [options]\n"));
-    for (const char* option :
-         {"--port <N>", "--bind <ADDRESS>", "--db <PATH>", "--banner-port <N>", "--banners <DIR>",
-          "--add-account <NAME> <PASSWORD>", "--set-slots <NAME> <N>", "--ping-after <SECONDS>",
-          "--rate <N>", "--engine <PATH>", "--engines <N>", "-h, --help", "--version", "(default: 3819)",
-          "(default: every address)", "$XDG_DATA_HOME/quorvel-server/quorvel.db",
-          "(default: no banner service)", "(default: the built-in banners)", "(default: 60)",
-          "(default: 10)"}) {
+    for (const char* option : {"--port <N>",
+                               "--bind <ADDRESS>",
+                               "--db <PATH>",
+                               "--banner-port <N>",
+                               "--banners <DIR>",
+                               "--add-account <NAME> <PASSWORD>",
+                               "--set-slots <NAME> <N>",
+                               "--ping-after <SECONDS>",
+                               "--rate <N>",
+                               "--engine <PATH>",
+                               "--engines <N>",
+                               "-h, --help",
+                               "--version",
+                               "(default: 3819)",
+                               "(default: every address)",
+                               "$XDG_DATA_HOME/quorvel-server/quorvel.db",
+                               "(default: no banner service)",
+                               "(default: the built-in banners)",
+                               "(default: 60)",
+                               "(default: 10)"}) {
         EXPECT_THAT(help, HasSubstr(option));
     }
 }
@@ -206,6 +220,26 @@ TEST(CommandLineTest, BadInputIsOneLineOfError) {
         {{"--banners"}, "missing value after '--banners' (see --help)"},
         {{"--engine"}, "missing value after '--engine' (see --help)"},
         {{"--engine="}, "invalid engine ''"},
+    };
+    for (const Bad& bad : table) {
+        CommandLine c = Parse(bad.args);
+        EXPECT_EQ(c.action, Action::Error) << bad.message;
+        EXPECT_EQ(c.text.toStdString(), bad.message);
+    }
+}
+
+TEST(CommandLineTest, WebPort) {
+    EXPECT_FALSE(Parse({}).httpPort.has_value());
+    EXPECT_EQ(Parse({"--http-port", "0"}).httpPort, std::optional<std::uint16_t>(0));
+    EXPECT_EQ(Parse({"--http-port=3821"}).httpPort, std::optional<std::uint16_t>(3821));
+    EXPECT_EQ(Parse({"--http-port", "1", "--http-port", "2"}).httpPort,
+              std::optional<std::uint16_t>(2));
+    EXPECT_THAT(Parse({"--help"}).text.toStdString(), HasSubstr("--http-port <N>"));
+    const Bad table[] = {
+        {{"--http-port"}, "missing value after '--http-port' (see --help)"},
+        {{"--http-port", "65536"}, "invalid web port '65536' (0 to 65535)"},
+        {{"--http-port", "-1"}, "invalid web port '-1' (0 to 65535)"},
+        {{"--http-port", "web"}, "invalid web port 'web' (0 to 65535)"},
     };
     for (const Bad& bad : table) {
         CommandLine c = Parse(bad.args);
