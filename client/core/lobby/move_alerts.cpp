@@ -153,7 +153,8 @@ void MoveAlerts::Updated(bool movesAsked, bool requestsAsked) {
         return at && now - *at >= 0 && now - *at < kListsAnswerSeconds;
     };
     const bool waits = c.NumYourMove > 0 || c.Reqs > 0;
-    const bool stale = waits && listsArrivedAt_ && now - *listsArrivedAt_ >= kListsStaleSeconds;
+    // Lists never received (a lost answer) are as old as can be.
+    const bool stale = waits && (!listsArrivedAt_ || now - *listsArrivedAt_ >= kListsStaleSeconds);
     // A changed count asks even with an answer still on its way: that
     // answer may tell of the time before the change.
     const bool needMoves = (movesDirty && !movesAsked) || (stale && !pending(movesAskedAt_));

@@ -309,6 +309,24 @@ TEST(MoveAlerts, ListsAreAskedForOnChangedCountsOnlyAndNotWhenAWindowDoes) {
     EXPECT_EQ(f.GameListsAsked(), 1);  // the window's own
 }
 
+TEST(MoveAlerts, AListLostOnTheWayIsAskedForAgainAtTheNextUpdate) {
+    Alerts f("1,1,5,1");
+    EXPECT_EQ(Alerts::GameListsIn(f.loginSent), 1);
+    // No answer: not asked again while one may still come ...
+    f.timers.Advance(10 * 1000);
+    f.Counts("1,1,5,1");
+    EXPECT_EQ(f.GameListsAsked(), 0);
+    // ... but at the next refresh.
+    f.Minutes(3);
+    f.Counts("1,1,5,1");
+    EXPECT_EQ(f.GameListsAsked(), 1);
+    f.Lists({f.Game("11", "bob", true, 3 * kDay)}, {"301,carol,,w,1,d"});
+    EXPECT_EQ(f.Texts(), Texts{});  // still the first lists of the run
+    f.Minutes(3);
+    f.Counts("1,1,5,1");
+    EXPECT_EQ(f.GameListsAsked(), 0);
+}
+
 TEST(MoveAlerts, AReconnectionOfTheSameAccountStillTellsWhatCameMeanwhile) {
     Alerts f("0,1,5,1");
     f.Lists({f.Game("11", "bob", true, 3 * kDay)});
