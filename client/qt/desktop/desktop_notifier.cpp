@@ -20,20 +20,19 @@ constexpr std::size_t kRemembered = 64;
 
 }  // namespace
 
-DesktopNotifier::DesktopNotifier(QObject* parent) : QObject(parent) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)) {
+    if (!bus_.isConnected()) {
         return;
     }
-    bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                SLOT(ActionInvoked(uint, QString)));
-    bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                SLOT(Closed(uint, uint)));
+    bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                 SLOT(ActionInvoked(uint, QString)));
+    bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                 SLOT(Closed(uint, uint)));
 }
 
 bool DesktopNotifier::Available() const {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QDBusConnectionInterface* daemon = bus.isConnected() ? bus.interface() : nullptr;
+    QDBusConnectionInterface* daemon = bus_.isConnected() ? bus_.interface() : nullptr;
     if (daemon == nullptr) {
         return false;
     }
@@ -56,7 +55,7 @@ void DesktopNotifier::Show(int id, const QString& title, const QString& text) {
     askedCapabilities_ = true;
     const QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                             QStringLiteral("GetCapabilities"));
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(ask), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(ask), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
         const QDBusPendingReply<QStringList> reply = *w;
         markup_ = !reply.isError() && reply.value().contains(QStringLiteral("body-markup"));
@@ -79,8 +78,7 @@ void DesktopNotifier::Send(const Pending& p) {
     const QString body = markup_ ? p.text.toHtmlEscaped() : p.text;
     call << QCoreApplication::applicationName() << uint(0) << QString() << p.title << body
          << QStringList{QStringLiteral("default"), tr("Open")} << hints << int(-1);
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
     const int id = p.id;
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, id](QDBusPendingCallWatcher* w) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -17,7 +18,9 @@ namespace qc::qt {
 class DesktopNotifier : public QObject {
     Q_OBJECT
   public:
-    explicit DesktopNotifier(QObject* parent = nullptr);
+    // `bus`: the session bus, or another for tests.
+    explicit DesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(),
+                             QObject* parent = nullptr);
 
     bool Available() const;
     // Sends the notification; `id` comes back through clicked.
@@ -37,6 +40,7 @@ class DesktopNotifier : public QObject {
     };
     void Send(const Pending& p);
 
+    QDBusConnection bus_;
     // The service's notification numbers of the notifications shown.
     std::map<uint, int> shown_;
     // What waits for the service's capabilities, asked for once.
