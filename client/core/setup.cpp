@@ -37,10 +37,12 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase,
       requests_(gameLists, login, session_, web_, views_.lobby.requestWin),
       gameList_(lobby::GameListContext{
           gameLists, login, counters, status_, prefs, platform.clock, platform.dateTime,
-          platform.timers, session_, requests_, web_, views_.lobby,
+          platform.timers, session_, requests_, web_, deadlines, views_.lobby,
           [this](const std::string& row) { ViewListRow(row); }, [this] { Connect(); }}),
       lobby_(gameLists, lobbyLists, platform.clock, session_, gameList_, views_.lobby,
              [this](const std::string& id) { ViewGame(id); }),
+      alerts_(lobby::MoveAlertsContext{gameLists, login, counters, prefs, platform.clock,
+                                       platform.timers, platform.tray, session_, deadlines}),
       publicReqs_(lobby::ListWindowContext{gameLists, login, prefs, platform.timers,
                                            platform.dateTime, session_, requests_}),
       scoreboard_(lobby::ListWindowContext{gameLists, login, prefs, platform.timers,
@@ -73,12 +75,25 @@ Setup::Setup(Platform platform, ServerAddress server, std::string webBase,
     gameSession_.Register(dispatcher_);
     RegisterAccountReplies();
     session_.onUpdated = [this] { RefreshShownWindows(); };
-    lobby_.openGamesEnded = [this] { gameWindow_.OpenGamesArrived(); };
+    lobby_.openGamesEnded = [this] {
+        alerts_.OpenGamesArrived();
+        gameWindow_.OpenGamesArrived();
+    };
+    lobby_.requestsForEnded = [this] { alerts_.RequestsForArrived(); };
+    gameSession_.onGameLine = [this](const game::GameFields& g) {
+        alerts_.KnowMoveTime(g.GameID, g.MoveTime, g.MoveTimeUnit);
+    };
+    alerts_.openGame = [this](const std::string& id) { ViewGame(id); };
+    alerts_.openGameList = [this] { MenuGameList(); };
+    alerts_.warningsChanged = [this] { gameList_.DeadlinesChanged(); };
+    platform_.tray.onMessageClicked = [this](int id) { alerts_.MessageClicked(id); };
     trayIcon_.MouseUp = [this](int button) { TrayMouseUp(button); };
     trayIcon_.MouseDblClick = [this](int button) { TrayMouseDblClick(button); };
 }
 
-Setup::~Setup() = default;
+Setup::~Setup() {
+    platform_.tray.onMessageClicked = nullptr;
+}
 
 account::AccountWindowContext Setup::AccountContext() {
     return {platform_.dialogs, settingsWindow_,
@@ -142,6 +157,7 @@ void Setup::Load(const StartupEnvironment& env) {
     if (prefs.OpenGameList) {
         gameList_.Show();
     }
+    alerts_.Start();
     Connect();
 }
 
@@ -223,7 +239,10 @@ void Setup::ViewGame(const std::string& id) {
 
 void Setup::RefreshShownWindows() {
     const bool gameListShown = lobby_.RefreshShown();
+    const bool gameWindowShown = gameSession_.WindowShown();
     gameSession_.RefreshShown(gameListShown);
+    // The game list asks for every list, the game window for the open games.
+    alerts_.Updated(gameListShown || gameWindowShown, gameListShown);
 }
 
 void Setup::TrayMouseUp(int button) {

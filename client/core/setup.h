@@ -18,6 +18,7 @@
 #include "client/core/lobby/game_lists.h"
 #include "client/core/lobby/list_windows.h"
 #include "client/core/lobby/lobby.h"
+#include "client/core/lobby/move_alerts.h"
 #include "client/core/lobby/new_game_forms.h"
 #include "client/core/lobby/request_actions.h"
 #include "client/core/protocol/controller.h"
@@ -156,6 +157,7 @@ class Setup {
     protocol::StatusCounters counters;
     lobby::GameLists gameLists;
     lobby::LobbyLists lobbyLists;
+    lobby::DeadlineWarnings deadlines;
     settings::AccountCredits credits;
     game::CurrentGame game;
     settings::Settings prefs;
@@ -174,6 +176,7 @@ class Setup {
     protocol::Dispatcher& dispatcher() { return dispatcher_; }
     lobby::RequestActions& requests() { return requests_; }
     lobby::GameListWindow& gameList() { return gameList_; }
+    lobby::MoveAlerts& alerts() { return alerts_; }
     lobby::PublicReqsWindow& publicReqs() { return publicReqs_; }
     lobby::ScoreboardWindow& scoreboard() { return scoreboard_; }
     lobby::NewGameForm& requestForm() { return requestForm_; }
@@ -218,6 +221,7 @@ class Setup {
     lobby::RequestActions requests_;
     lobby::GameListWindow gameList_;
     lobby::Lobby lobby_;
+    lobby::MoveAlerts alerts_;
     lobby::PublicReqsWindow publicReqs_;
     lobby::ScoreboardWindow scoreboard_;
     lobby::NewGameForm requestForm_;

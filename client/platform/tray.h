@@ -26,8 +26,13 @@ class TrayService {
     virtual bool Delete() = 0;
     // Whether the desktop has a notification area to show the icon in.
     virtual bool Available() const = 0;
+    // Shows a desktop notification beside the icon: a title and one line
+    // of wire text. `id` comes back with a click on it.
+    virtual void ShowMessage(int id, const std::string& title, const std::string& text) = 0;
     // Called for each event on the icon.
     std::function<void(TrayEvent)> onEvent;
+    // Called when the user clicks a notification, with the id it was shown with.
+    std::function<void(int id)> onMessageClicked;
 };
 
 }  // namespace qc::platform

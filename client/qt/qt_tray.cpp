@@ -9,6 +9,9 @@
 #include <QStyleHints>
 
 #include "client/qt/qt_platform.h"
+#ifdef QC_HAVE_DBUS
+#include "client/qt/desktop/desktop_notifier.h"
+#endif
 
 namespace qc::qt {
 
@@ -50,9 +53,33 @@ QIcon StatusIcon(platform::TrayPicture picture, int size) {
 
 QtTray::QtTray() : icon_(std::make_unique<QSystemTrayIcon>()) {
     connect(icon_.get(), &QSystemTrayIcon::activated, this, &QtTray::Activated);
+    connect(icon_.get(), &QSystemTrayIcon::messageClicked, this, [this] {
+        if (onMessageClicked && balloonId_ != 0) {
+            onMessageClicked(balloonId_);
+        }
+    });
 }
 
 QtTray::~QtTray() = default;
+
+void QtTray::ShowMessage(int id, const std::string& title, const std::string& text) {
+#ifdef QC_HAVE_DBUS
+    if (notifier_ == nullptr) {
+        notifier_ = std::make_unique<DesktopNotifier>();
+        notifier_->clicked = [this](int shown) {
+            if (onMessageClicked) {
+                onMessageClicked(shown);
+            }
+        };
+    }
+    if (notifier_->Available()) {
+        notifier_->Show(id, FromWire(title), FromWire(text));
+        return;
+    }
+#endif
+    balloonId_ = id;
+    icon_->showMessage(FromWire(title), FromWire(text), QSystemTrayIcon::Information, 10000);
+}
 
 void QtTray::Emit(platform::TrayEvent event) {
     if (onEvent) {

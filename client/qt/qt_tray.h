@@ -16,6 +16,8 @@ class QSoundEffect;
 
 namespace qc::qt {
 
+class DesktopNotifier;
+
 // The four status pictures, drawn at run time: a knight on a coloured disc.
 QIcon StatusIcon(platform::TrayPicture picture, int size = 32);
 
@@ -32,6 +34,9 @@ class QtTray : public QObject, public platform::TrayService {
     bool Modify(const platform::TrayRecord& record) override;
     bool Delete() override;
     bool Available() const override;
+    // Through the session's notification service where there is one, so
+    // that clicks are reported; else the tray's own balloon.
+    void ShowMessage(int id, const std::string& title, const std::string& text) override;
 
     void SetContextMenu(QMenu* menu);
     QSystemTrayIcon* Icon() { return icon_.get(); }
@@ -48,6 +53,10 @@ class QtTray : public QObject, public platform::TrayService {
     bool triggerPending_ = false;
     bool nativeDoubleClick_ = false;
     QElapsedTimer lastSyntheticDouble_;
+    // Made on the first notification.
+    std::unique_ptr<DesktopNotifier> notifier_;
+    // The balloon shown last: Qt reports a click without saying which.
+    int balloonId_ = 0;
 };
 
 // Plays a wave file. Nothing of Qt Multimedia is created before the first

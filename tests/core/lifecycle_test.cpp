@@ -147,5 +147,21 @@ TEST(Shutdown, AFailedSaveIsSilent) {
     EXPECT_EQ(fc.tray.calls.back().op, "delete");
 }
 
+TEST(Startup, DeadlinesAreWatchedFromTheStartWithNoWindowOpen) {
+    FakeController fc;
+    fc.files.SetFile(kPath, "[main]\r\nOpenGameList=0\r\n");
+    fc.setup->Load(Env());
+    fc.TakeSent();
+    // A game due in a day and a minute, at a start with it waiting.
+    fc.socket.Receive("guest: guest42,tok\rupdate:0,1,3,1,09Dec26120000\r");
+    EXPECT_EQ(fc.TakeSent(), std::vector<std::string>{"guest42 gamelist\r"});
+    fc.socket.Receive("opengames:\r11,bob,,1,10Dec26120100\r.\r");
+    EXPECT_FALSE(fc.setup->gameList().IsShown());
+    EXPECT_TRUE(fc.tray.messages.empty());
+    fc.timers.Advance(70 * 1000);
+    ASSERT_EQ(fc.tray.messages.size(), 1u);
+    EXPECT_EQ(fc.tray.messages[0].text, "Game 11 against bob: 23 hours left");
+}
+
 }  // namespace
 }  // namespace qc

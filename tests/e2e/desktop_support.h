@@ -173,6 +173,10 @@ class DesktopTest : public TwoUserServerTest {
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.filePath(QStringLiteral("run")));
+        // A session bus of the test's own, where one was started.
+        if (!dbusAddress_.isEmpty()) {
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), dbusAddress_);
+        }
         return env;
     }
     int Run(const QString& program, const QStringList& args, QByteArray* out = nullptr) {
@@ -243,6 +247,7 @@ class DesktopTest : public TwoUserServerTest {
     QProcess xvfb_;
     QProcess client_;
     QString display_;
+    QString dbusAddress_;
 };
 
 }  // namespace qc::e2e

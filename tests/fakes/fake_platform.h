@@ -136,8 +136,23 @@ class RecordingTray : public platform::TrayService {
     bool Modify(const platform::TrayRecord& r) override;
     bool Delete() override;
     bool Available() const override { return available; }
+    void ShowMessage(int id, const std::string& title, const std::string& text) override {
+        messages.push_back({id, title, text});
+    }
     const platform::TrayRecord& Last() const { return calls.back().record; }
+    // The user clicks a notification that was shown.
+    void ClickMessage(int id) {
+        if (onMessageClicked) {
+            onMessageClicked(id);
+        }
+    }
+    struct Message {
+        int id = 0;
+        std::string title;
+        std::string text;
+    };
     std::vector<Call> calls;
+    std::vector<Message> messages;
     bool fail = false;
     bool available = true;
 };

@@ -49,6 +49,9 @@ void GameSession::HandleGame(const std::string& line) {
     prefs_.ShowLast2 = game_.ShowLast2;
     prefs_.ShowPoss = game_.ShowPoss;
     UpdateGameWin();
+    if (onGameLine) {
+        onGameLine(game_);
+    }
     if (prefs_.ShowChat) {
         commands_.Send(protocol::cmd::Chat(game_.GameID));
     }

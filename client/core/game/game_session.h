@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "client/core/game/current_game.h"
@@ -34,6 +35,9 @@ class GameSession {
     void RefreshShown(bool gameListShown);
 
     bool WindowShown() const { return window_.IsShown(); }
+
+    // Runs after each "game: " line is stored.
+    std::function<void(const GameFields& game)> onGameLine;
 
   private:
     void HandleGame(const std::string& line);

@@ -28,6 +28,7 @@ GameListWindow::GameListWindow(GameListContext context) : ctx_(std::move(context
     grids[kOpenGrid].headers = {"Game ID", "Opponent", "Game Type", "Your Move",
                                 "Move must be made by"};
     grids[kOpenGrid].widths = {735, 1440, 1145, 885, 1995};
+    grids[kOpenGrid].warnColumn = 4;
     grids[kClosedGrid].headers = {"Game ID", "Opponent", "Game Type", "Ended", "Outcome"};
     grids[kClosedGrid].widths = {735, 1440, 1145, 1995, 750};
     grids[kForGrid].headers = {"Request by", "Game Type", "Your colour", "Move time limit"};
@@ -76,6 +77,7 @@ void GameListWindow::Load() {
     for (GridState& g : state_.grids) {
         ClearGrid(g);
     }
+    openIds_.clear();
     state_.buttons = GameListButtons{};
     EnableWindows();
 }
@@ -111,9 +113,11 @@ void GameListWindow::Update() {
     for (GridState& g : grids) {
         g.rows.clear();
     }
+    openIds_.clear();
 
     if (!lists.OpenGamesData.empty() && !lists.OpenGamesData[0].ID.empty()) {
         for (const OpenGameRec& r : lists.OpenGamesData) {
+            openIds_.push_back(r.ID);
             const bool local = IsSelf(r.Opponent, qvid);
             grids[kOpenGrid].rows.push_back({r.ID, local ? "Local Game" : r.Opponent, r.GameType,
                                              local ? "-" : (r.YourMove ? "YES" : "No"),
@@ -144,6 +148,7 @@ void GameListWindow::Update() {
         g.currentRow = g.rows.empty() ? 0 : 1;
         g.currentCol = g.Visible();
     }
+    MarkDeadlines();
 
     // A list keeps its selection, and one without a selection stays so.
     for (GridId id : {kOpenGrid, kClosedGrid, kForGrid, kByGrid}) {
@@ -155,6 +160,28 @@ void GameListWindow::Update() {
                        SlotsWhole(ctx_.counters.Slots) + " game slots";
     EnableWindows();
     Render();
+}
+
+bool GameListWindow::MarkDeadlines() {
+    std::vector<bool> warned;
+    warned.reserve(openIds_.size());
+    for (const std::string& id : openIds_) {
+        warned.push_back(ctx_.deadlines.Warned(id));
+    }
+    std::vector<bool>& shown = state_.grids[kOpenGrid].warnedRows;
+    if (warned == shown) {
+        return false;
+    }
+    shown = std::move(warned);
+    return true;
+}
+
+void GameListWindow::DeadlinesChanged() {
+    // The rows stay those of the last refresh: the lists may be half
+    // received now.
+    if (loaded_ && MarkDeadlines()) {
+        Render();
+    }
 }
 
 void GameListWindow::Pick(GridId id, int row, int col) {

@@ -91,6 +91,8 @@ struct GameListContext {
     protocol::CommandSink& commands;
     RequestActions& actions;
     desktop::WebPages& web;
+    // The open games whose deadline is close.
+    const DeadlineWarnings& deadlines;
     LobbyViews& views;
     // Opens a game by its identifier or by "o"/"c" and an element number.
     std::function<void(const std::string& id)> viewGame;
@@ -123,6 +125,8 @@ class GameListWindow {
     void Pick(GridId grid, int row, int col);
     // Once every 100 ms while loaded: the clock and the caption.
     void ClockTick();
+    // The set of close deadlines changed: their cells are painted anew.
+    void DeadlinesChanged();
 
     // Buttons.
     void View(int i);
@@ -159,11 +163,15 @@ class GameListWindow {
     void EnableWindows();
     void Render();
     std::string TimeText(const ServerTime& t) const;
+    // Marks the deadline cells of the open games shown; true on a change.
+    bool MarkDeadlines();
 
     GameListContext ctx_;
     GameListView* view_ = nullptr;
     std::unique_ptr<platform::Timer> clockTimer_;
     GameListState state_;
+    // The game shown on each open-games row.
+    std::vector<std::string> openIds_;
     bool loaded_ = false;
 };
 

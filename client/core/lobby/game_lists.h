@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,13 @@ struct GameLists {
     std::vector<RequestRec> ReqsByData{1};
     std::vector<RequestRec> PublicReqsData{1};
     std::vector<ScoreRec> ScoreboardData{1};
+};
+
+// The open games whose deadline is close. Written by the move alerts, read
+// by the game list window.
+struct DeadlineWarnings {
+    std::set<std::string> gameIds;
+    bool Warned(const std::string& id) const { return gameIds.count(id) != 0; }
 };
 
 // Record parsers. A missing or unreadable field keeps the empty record's

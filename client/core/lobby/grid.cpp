@@ -4,6 +4,7 @@ namespace qc::lobby {
 
 void ClearGrid(GridState& g) {
     g.rows.clear();
+    g.warnedRows.clear();
     g.row = 1;
     g.selected = false;
     g.currentRow = 0;
@@ -12,6 +13,7 @@ void ClearGrid(GridState& g) {
 
 void SetRows(GridState& g, std::vector<std::vector<std::string>> rows) {
     g.rows = std::move(rows);
+    g.warnedRows.clear();
     g.currentRow = g.rows.empty() ? 0 : 1;
     g.currentCol = g.Visible();
 }

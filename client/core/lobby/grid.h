@@ -18,11 +18,20 @@ struct GridState {
     // so that no built-in marking shows.
     int currentRow = 0;
     int currentCol = 0;
+    // Cells of this column are painted in the warning colour on the rows
+    // marked here; -1: no such column.
+    int warnColumn = -1;
+    std::vector<bool> warnedRows;
 
     int Visible() const { return static_cast<int>(headers.size()); }
     int DataRows() const { return static_cast<int>(rows.size()); }
     // The row painted in the highlight colour, or 0.
     int HighlightRow() const { return selected ? row : 0; }
+    // Whether a cell (data rows from 1) is painted in the warning colour.
+    bool Warned(int r, int c) const {
+        return c == warnColumn && r >= 1 && r <= static_cast<int>(warnedRows.size()) &&
+               warnedRows[static_cast<std::size_t>(r - 1)];
+    }
     // The selected list element, for the request actions.
     int Element() const { return row - 1; }
     bool operator==(const GridState&) const = default;

@@ -48,7 +48,12 @@ void Lobby::Register(protocol::Dispatcher& d) {
     });
     AddTimedList(d, "closedgames:", RcvMode::ClosedGames, lists_.ClosedGamesData, ParseClosedGame,
                  {});
-    AddRecordList(d, "requestsfor:", RcvMode::RequestsFor, lists_.ReqsForData, ParseRequest, {});
+    AddRecordList(d, "requestsfor:", RcvMode::RequestsFor, lists_.ReqsForData, ParseRequest,
+                  [this] {
+                      if (requestsForEnded) {
+                          requestsForEnded();
+                      }
+                  });
     AddRecordList(d, "requestsby:", RcvMode::RequestsBy, lists_.ReqsByData, ParseRequest, [this] {
         if (gameList_.IsShown()) {
             gameList_.Update();

@@ -43,8 +43,9 @@ class Lobby {
     // hidden one is unloaded. Returns whether it is shown.
     bool RefreshShown();
 
-    // Runs when an open-games list has arrived.
+    // Run when an open-games list, a requests-for list has arrived.
     std::function<void()> openGamesEnded;
+    std::function<void()> requestsForEnded;
 
   private:
     template <typename Rec>

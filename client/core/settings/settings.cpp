@@ -24,7 +24,7 @@ constexpr std::string_view M = kMainSection;
 constexpr std::string_view W = kWindowsSection;
 
 // Section "main" after "QVID" and "PW", read and written in this order.
-const std::array<Key, 13> kMainKeys = {{
+const std::array<Key, 14> kMainKeys = {{
     {M, "OpenGameList", &Settings::OpenGameList},
     {M, "PlaySound", &Settings::PlaySound},
     {M, "SoundFile", &Settings::SoundFile},
@@ -38,6 +38,7 @@ const std::array<Key, 13> kMainKeys = {{
     {M, "TextLink", &Settings::TextLink},
     {M, "EmailMeOnReq", &Settings::EmailMeOnReq},
     {M, "TextMeOnReq", &Settings::TextMeOnReq},
+    {M, "Notify", &Settings::Notify},
 }};
 
 // Section "windows" in the order it is read.

@@ -34,6 +34,9 @@ struct Settings {
     bool TextLink = false;
     bool EmailMeOnReq = false;
     bool TextMeOnReq = false;
+    // Desktop notifications of moves, requests and deadlines; after the
+    // keys above in the file.
+    bool Notify = true;
 
     // Section "windows".
     float FloaterX = 200;

@@ -44,6 +44,8 @@ bool Settings::*FieldOf(SettingsBox box) {
             return &Settings::EmailLink;
         case SettingsBox::TextLink:
             return &Settings::TextLink;
+        case SettingsBox::Notify:
+            return &Settings::Notify;
     }
     return nullptr;
 }

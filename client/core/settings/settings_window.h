@@ -32,8 +32,9 @@ enum class SettingsBox : int {
     TextMeOnReq,
     EmailLink,
     TextLink,
+    Notify,
 };
-inline constexpr int kSettingsBoxes = 13;
+inline constexpr int kSettingsBoxes = 14;
 
 // Where the controller last put the focus, and a count that changes each
 // time it does, so that the widget moves the focus once per request.

@@ -13,6 +13,7 @@ namespace qc::ui {
 
 const QColor DarkGrid::kText(kLobbyTextRgb);
 const QColor DarkGrid::kHighlight(kLobbyHighlightRgb);
+const QColor DarkGrid::kWarning(kLobbyWarningRgb);
 
 namespace {}  // namespace
 
@@ -105,7 +106,7 @@ void DarkGrid::Render(const lobby::GridState& g) {
             }
             cell->setText(
                 qt::FromWire(g.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
-            cell->setForeground(kText);
+            cell->setForeground(g.Warned(r + 1, c) ? kWarning : kText);
             cell->setBackground(lit ? kHighlight : QColor(Qt::black));
         }
     }

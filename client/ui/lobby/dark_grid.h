@@ -15,6 +15,8 @@ namespace qc::ui {
 // purple, the header a dark grey on a darker empty area.
 inline constexpr QRgb kLobbyTextRgb = 0xff0099ff;
 inline constexpr QRgb kLobbyHighlightRgb = 0xff450045;
+// A close deadline: amber, which reads on black and on the highlight alike.
+inline constexpr QRgb kLobbyWarningRgb = 0xffffb000;
 
 // Twips to whole pixels.
 int TwipsToPixels(double twips);
@@ -44,6 +46,7 @@ class DarkGrid : public QTableWidget {
 
     static const QColor kText;
     static const QColor kHighlight;
+    static const QColor kWarning;
 
   signals:
     void Picked(int row, int col);

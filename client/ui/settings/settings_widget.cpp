@@ -111,6 +111,9 @@ SettingsWidget::SettingsWidget(SettingsWindow& logic) : QDialog(nullptr), logic_
     soundRow->addWidget(chooseSound_);
     soundRow->addStretch(1);
     localBox->addLayout(soundRow);
+    localBox->addWidget(MakeBox(SettingsBox::Notify, "Notify",
+                                tr("Sho&w desktop notifications of moves, requests and deadlines"),
+                                local));
     localBox->addSpacing(4);
     localBox->addWidget(PlainLabel(tr("Double-click options:"), local));
     auto* clickGroup = new QButtonGroup(this);

@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fc.setup->settingsWindow().Show();
     fc.setup->createAccount().Show();
     fc.setup->changePassword().Show();
+    fc.setup->alerts().Start();
     fc.setup->Connect();
     // The input is a sequence of chunks separated by 0xFF bytes; the byte
     // after a separator picks an action before the next datagram.
@@ -68,6 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
                 default:
                     fc.setup->trayIcon().Deliver(512 + action % 8);
+                    // A click on the newest notification, or on a stale one.
+                    if (!fc.tray.messages.empty()) {
+                        fc.tray.ClickMessage(fc.tray.messages.back().id - (action >> 7));
+                    }
                     break;
             }
         }

@@ -68,7 +68,7 @@ TEST(DefaultSettings, CentreEveryWindowAndFollowTheTable) {
     EXPECT_EQ(d.SoundFile, "C:\\Windows\\Media\\chimes.wav");
     // The Booleans: 1 for these ...
     for (bool b : {d.OpenGameList, d.PlaySound, d.MyTime, d.ShowLast1, d.ShowLast2, d.ShowPoss,
-                   d.FloaterTop, d.ShowLog, d.ShowChat}) {
+                   d.FloaterTop, d.ShowLog, d.ShowChat, d.Notify}) {
         EXPECT_TRUE(b);
     }
     // ... and 0 for these.
@@ -167,6 +167,7 @@ Settings Distinct() {
     s.TextLink = true;
     s.EmailMeOnReq = true;
     s.TextMeOnReq = true;
+    s.Notify = false;
     s.FloaterX = -15;
     s.FloaterY = 30000;
     s.FloaterTop = false;
@@ -220,6 +221,7 @@ TEST(SaveSettings, WritesEveryKeyInTheSavingOrder) {
                   "TextLink=1\r\n"
                   "EmailMeOnReq=1\r\n"
                   "TextMeOnReq=1\r\n"
+                  "Notify=0\r\n"
                   "[windows]\r\n"
                   "FloaterX=1234.5\r\n"
                   "FloaterY=30000\r\n"

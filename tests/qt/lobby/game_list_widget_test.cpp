@@ -225,3 +225,42 @@ TEST(GameListWidget, PositionIsSavedOnCloseUnlessAtTheOrigin) {
 
 }  // namespace
 }  // namespace qc::ui
+
+namespace qc::ui {
+namespace {
+
+TEST(GameListWidget, AClosingDeadlineIsPaintedInTheWarningColourOnItsCellAlone) {
+    fakes::FakeController fc;
+    GameListWidget w(fc.setup->gameList());
+    fc.setup->gameList().Attach(&w);
+    fc.setup->alerts().Start();
+    fc.setup->gameList().Show();
+    fc.LoginAsGuest("update:0,3,5,2,09Dec26120000\r");
+    // Game 10 is due in 2 hours, game 11 in a day and 5 minutes, game 12 is
+    // bob's to move.
+    fc.socket.Receive(
+        "opengames:\r10,bob,,1,09Dec26140000\r11,carol,,1,10Dec26120500\r"
+        "12,dave,,0,09Dec26130000\r.\rclosedgames:\r.\rrequestsfor:\r.\rrequestsby:\r.\r");
+    QTableWidget* open = w.Grid(lobby::kOpenGrid);
+    ASSERT_EQ(open->rowCount(), 3);
+    const QColor amber(255, 176, 0);
+    const QColor blue(0, 153, 255);
+    EXPECT_EQ(open->item(0, 4)->foreground().color(), amber);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(open->item(0, c)->foreground().color(), blue) << c;
+    }
+    EXPECT_EQ(open->item(1, 4)->foreground().color(), blue);
+    EXPECT_EQ(open->item(2, 4)->foreground().color(), blue);
+    // Selected, the warned cell keeps its colour on the highlight.
+    const QRect cell = open->visualItemRect(open->item(0, 1));
+    QTest::mouseClick(open->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(open->item(0, 4)->background().color(), GameListWidget::kHighlight);
+    EXPECT_EQ(open->item(0, 4)->foreground().color(), amber);
+    // Ten minutes on, game 11 falls under a day: the timer repaints the window.
+    fc.timers.Advance(10 * 60 * 1000);
+    EXPECT_EQ(open->item(1, 4)->foreground().color(), amber);
+    fc.setup->gameList().Attach(&fc.gameListView);
+}
+
+}  // namespace
+}  // namespace qc::ui

@@ -126,6 +126,7 @@ TEST(SettingsWidget, EveryControlHasItsCaptionAndAccessKeyAndRoomForIt) {
         {SettingsBox::TextLink,
          "Place link to te&xt me on my stats and game history pages (using sender's Quorvel SMS "
          "Credits)"},
+        {SettingsBox::Notify, "Sho&w desktop notifications of moves, requests and deadlines"},
     };
     for (const auto& b : boxes) {
         EXPECT_EQ(w.Box(b.box)->text(), QString::fromLatin1(b.caption));
@@ -348,6 +349,7 @@ TEST(SettingsWidget, EachBoxAndOptionReachesItsSettingOnOk) {
         {SettingsBox::TextMeOnReq, &settings::Settings::TextMeOnReq},
         {SettingsBox::EmailLink, &settings::Settings::EmailLink},
         {SettingsBox::TextLink, &settings::Settings::TextLink},
+        {SettingsBox::Notify, &settings::Settings::Notify},
     };
     auto value = [&](const auto& b) {
         return b.field != nullptr ? p.*b.field : f.fc.setup->AppRemember;
