@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <algorithm>
@@ -22,9 +23,11 @@
 #include "server/banners.h"
 #include "server/command_line.h"
 #include "server/core/accounts.h"
+#include "server/core/mail_queue.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
 #include "server/engine_process.h"
+#include "server/smtp_transport.h"
 #include "server/udp_server.h"
 
 namespace {
@@ -65,6 +68,11 @@ int main(int argc, char** argv) {
             break;
     }
     const QString dbPath = options.db.value_or(DefaultDatabase());
+    const QString smtpPassword = qEnvironmentVariable("QUORVEL_SMTP_PASSWORD");
+    if (options.action == Action::Serve && !options.smtpUser.isEmpty() && smtpPassword.isEmpty()) {
+        std::cerr << "quorvel-server: '--smtp-user' needs the password in QUORVEL_SMTP_PASSWORD\n";
+        return 2;
+    }
 
     QDir().mkpath(QFileInfo(dbPath).absolutePath());
     std::unique_ptr<qc::server::Store> store;
@@ -83,6 +91,9 @@ int main(int argc, char** argv) {
     // An address's ports together get five senders' worth.
     config.networkLinesPerSecond = std::max(config.networkLinesPerSecond, options.rate * 5);
     config.networkBurst = std::max(config.networkBurst, config.datagramBurst * 5);
+    config.mailNotices = options.smtp.has_value();
+    config.webUrl = options.webUrl.value_or("http://" + QHostInfo::localHostName().toLower() + "/")
+                        .toStdString();
 
     try {
         if (options.action == Action::AddAccount) {
@@ -174,6 +185,30 @@ int main(int argc, char** argv) {
         }
         core.SetBotEngine(&enginePool);
     }
+    // Mail goes to the relay from a worker thread, one message at a time;
+    // without a relay it stays in the outbox.
+    std::unique_ptr<qc::server::SmtpTransport> mailTransport;
+    std::unique_ptr<qc::server::MailQueue> mailQueue;
+    if (options.smtp) {
+        qc::server::SmtpSettings smtp;
+        smtp.url = options.smtp->toStdString();
+        smtp.user = options.smtpUser.toStdString();
+        smtp.password = smtpPassword.toStdString();
+        mailTransport = std::make_unique<qc::server::SmtpTransport>(
+            smtp, [&mailQueue](const qc::server::SendResult& result) {
+                if (mailQueue) {
+                    mailQueue->Finished(result, qc::server::Clock::now());
+                }
+            });
+        qc::server::MailSettings mail;
+        mail.from = options.mailFrom.toStdString();
+        mail.firstRetry = std::chrono::seconds(options.mailRetry);
+        mail.utc = config.utcTimestamps;
+        mailQueue = std::make_unique<qc::server::MailQueue>(*store, mail, *mailTransport, LogLine);
+        core.SetMailQueue(mailQueue.get());
+    } else {
+        LogLine("no mail relay (--smtp): no mail is sent, it stays in the database's outbox");
+    }
     // The banners are read at start, and only when they are served.
     std::optional<qc::server::BannerRotation> rotation;
     std::optional<qc::server::BannerServer> banners;
@@ -196,6 +231,10 @@ int main(int argc, char** argv) {
         std::cout << "quorvel-server banners on port " << banners->Port() << std::endl;
     }
     int rc = app.exec();
+    if (mailTransport) {
+        // A mail the relay is taking is let finish, so it is not sent twice.
+        mailTransport->Stop(std::chrono::seconds(5));
+    }
     std::cerr << "quorvel-server: stopped" << std::endl;
     return rc;
 }
