@@ -206,8 +206,6 @@ int main(int argc, char** argv) {
         mail.utc = config.utcTimestamps;
         mailQueue = std::make_unique<qc::server::MailQueue>(*store, mail, *mailTransport, LogLine);
         core.SetMailQueue(mailQueue.get());
-    } else {
-        LogLine("no mail relay (--smtp): no mail is sent, it stays in the database's outbox");
     }
     // The banners are read at start, and only when they are served.
     std::optional<qc::server::BannerRotation> rotation;
@@ -229,6 +227,9 @@ int main(int argc, char** argv) {
     std::cout << "quorvel-server listening on port " << server.Port() << std::endl;
     if (banners) {
         std::cout << "quorvel-server banners on port " << banners->Port() << std::endl;
+    }
+    if (!mailQueue) {
+        LogLine("no mail relay (--smtp): no mail is sent, it stays in the database's outbox");
     }
     int rc = app.exec();
     if (mailTransport) {

@@ -150,8 +150,11 @@ void MailQueue::Finished(const SendResult& result, TimePoint now) {
                     const auto wait = Backoff(attempts, settings_.firstRetry, settings_.maxRetry);
                     store_.RetryMail(mail->id, attempts, at + wait.count(), result.error);
                     if (result.stage == SendResult::Stage::Connection) {
-                        // Nothing else gets through either: all mail waits.
-                        pausedUntil_ = now + wait;
+                        // Nothing else gets through either: all mail waits,
+                        // longer with each failed try in a row.
+                        ++unreachable_;
+                        pausedUntil_ =
+                            now + Backoff(unreachable_, settings_.firstRetry, settings_.maxRetry);
                     }
                     if (!relayDown_) {
                         Log("mail relay: " + result.error + "; mail waits and is tried again");
@@ -164,6 +167,9 @@ void MailQueue::Finished(const SendResult& result, TimePoint now) {
         tx.Commit();
     } catch (const std::exception& e) {
         Log(std::string("mail queue: ") + e.what());
+    }
+    if (verdict != Verdict::Retry) {
+        unreachable_ = 0;
     }
     if (verdict != Verdict::Retry && relayDown_) {
         relayDown_ = false;

@@ -83,6 +83,7 @@ class MailQueue {
     std::function<void(std::string_view)> log_;
     std::optional<std::int64_t> inFlight_;
     std::optional<TimePoint> pausedUntil_;  // the relay could not be reached
+    int unreachable_ = 0;                   // tries in a row that found no relay
     bool relayDown_ = false;
 };
 

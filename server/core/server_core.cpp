@@ -342,7 +342,9 @@ void ServerCore::MailAfterMove(std::int64_t gameId, TimePoint now) {
 }
 
 void ServerCore::RunMail(TimePoint now) {
-    if (config_.mailNotices && now - lastMailCheck_ >= kMailCheckInterval) {
+    // A clock set back does not hold the reminders up either.
+    if (config_.mailNotices &&
+        (now - lastMailCheck_ >= kMailCheckInterval || now < lastMailCheck_)) {
         lastMailCheck_ = now;
         try {
             Store::Transaction tx(store_);
