@@ -182,6 +182,12 @@ std::optional<std::uint16_t> ParsePort(const QString& value) {
     return static_cast<std::uint16_t>(port);
 }
 
+// A value quoted in an error, without the control characters that would
+// break the error's one line.
+QString OneLine(QString value) {
+    return value.replace(QRegularExpression("[\\x00-\\x1f\\x7f]"), "?");
+}
+
 CommandLine Fail(const QString& message) {
     CommandLine result;
     result.action = Action::Error;
@@ -332,7 +338,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != "smtp" && scheme != "smtps") || url.host().isEmpty() ||
             (!url.path().isEmpty() && url.path() != "/") || url.hasQuery() || url.hasFragment()) {
-            return Fail("invalid mail relay '" + value +
+            return Fail("invalid mail relay '" + OneLine(value) +
                         "' (smtp://HOST:PORT or smtps://HOST:PORT)");
         }
         if (!url.userInfo().isEmpty()) {
@@ -345,13 +351,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     for (const QString& value : parser.values("smtp-user")) {
         if (value.isEmpty() || value.contains(QRegularExpression("[\\x00-\\x1f\\x7f]"))) {
-            return Fail("invalid relay user '" + value + "'");
+            return Fail("invalid relay user '" + OneLine(value) + "'");
         }
         result.smtpUser = value;
     }
     for (const QString& value : parser.values("mail-from")) {
         if (!IsMailAddress(value.toStdString())) {
-            return Fail("invalid sender address '" + value +
+            return Fail("invalid sender address '" + OneLine(value) +
                         "' (a plain address: name@example.org)");
         }
         result.mailFrom = value;
@@ -377,7 +383,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         const QString scheme = url.scheme().toLower();
         if (!url.isValid() || (scheme != "http" && scheme != "https") || url.host().isEmpty() ||
             url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty()) {
-            return Fail("invalid web address '" + value + "' (http://HOST/ or https://HOST/PATH/)");
+            return Fail("invalid web address '" + OneLine(value) +
+                        "' (http://HOST/ or https://HOST/PATH/)");
         }
         if (!url.path().endsWith('/')) {
             url.setPath(url.path() + '/');
