@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <thread>
+
 #include "client/core/account/cp1252.h"
 #include "server/core/mail_message.h"
 #include "server/core/mail_queue.h"
@@ -125,6 +129,63 @@ TEST_F(SmtpTransportTest, RefusalsAndAnUnreachableRelayAreToldApart) {
     EXPECT_EQ(MailQueue::Judge(r), MailQueue::Verdict::Retry);
     EXPECT_TRUE(relay.Messages().empty());
     EXPECT_TRUE(refusing.Messages().empty());
+}
+
+// The worker thread: Send returns at once, the result comes back through the
+// event loop of the thread that made the transport.
+TEST_F(SmtpTransportTest, TheResultComesBackThroughTheEventLoopOfTheServersThread) {
+    int argc = 1;
+    char name[16] = "qc_server_tests";
+    char* argv[1] = {name};
+    QCoreApplication app(argc, argv);
+    SmtpRelay relay;
+    ASSERT_TRUE(relay.Start());
+    std::vector<SendResult> results;
+    std::thread::id deliveredOn;
+    SmtpTransport transport(Settings(relay), [&](const SendResult& r) {
+        results.push_back(r);
+        deliveredOn = std::this_thread::get_id();
+    });
+    transport.Send(9, "server@quorvel.test", "a@example.org", Compose("a@example.org", "x", "y"));
+    EXPECT_TRUE(results.empty());
+    QElapsedTimer timer;
+    timer.start();
+    while (results.empty() && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].accepted) << results[0].error;
+    EXPECT_EQ(results[0].mailId, 9);
+    EXPECT_EQ(deliveredOn, std::this_thread::get_id());
+    EXPECT_EQ(relay.Messages().size(), 1u);
+}
+
+// A relay that accepts the connection and never speaks holds nobody: the
+// server's thread goes on at once, and stopping breaks the conversation off
+// and hands over its result.
+TEST(SmtpTransportSilentRelay, NeitherSendingNorStoppingWaitsForASilentRelay) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    socklen_t length = sizeof a;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &length);
+    SmtpSettings settings;
+    settings.url = "smtp://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    std::vector<SendResult> results;
+    SmtpTransport transport(settings, [&](const SendResult& r) { results.push_back(r); });
+    const auto start = std::chrono::steady_clock::now();
+    transport.Send(3, "server@quorvel.test", "a@example.org", "Subject: x\r\n\r\ny\r\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    transport.Stop(std::chrono::milliseconds(200));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_FALSE(results[0].accepted);
+    EXPECT_EQ(MailQueue::Judge(results[0]), MailQueue::Verdict::Retry);
+    close(listener);
 }
 
 }  // namespace
