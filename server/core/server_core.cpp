@@ -106,6 +106,7 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
 std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& datagrams,
                                                   TimePoint now) {
     std::vector<Outgoing> out;
+    const std::int64_t mailsBefore = store_.MailsAdded();
     std::optional<Store::Transaction> batch;
     try {
         batch.emplace(store_);
@@ -127,7 +128,8 @@ std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& d
             return {};
         }
     }
-    if (mail_ != nullptr) {
+    // New mail goes at once; the rest waits for the tick.
+    if (mail_ != nullptr && store_.MailsAdded() != mailsBefore) {
         mail_->Pump(now);
     }
     return out;
@@ -413,6 +415,7 @@ void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
             store_.RecordSeen(session.accountId, ToUnixSeconds(now));
         }
         int removed = store_.DeleteIdleGuests(ToUnixSeconds(now - config_.guestRetention));
+        store_.DeleteOldNotices(ToUnixSeconds(now - kNoticesKept));
         tx.Commit();
         if (removed > 0) {
             Log("forgot " + std::to_string(removed) + " idle guest accounts");

@@ -60,6 +60,9 @@ class ServerCore {
     static constexpr std::size_t kMaxLinesPerDatagram = 16;
     // How often games are looked at for reminders.
     static constexpr std::chrono::seconds kMailCheckInterval{30};
+    // How long mail about games and requests stays in the outbox once done
+    // with; a password's row (without the password) stays for good.
+    static constexpr std::chrono::hours kNoticesKept{24 * 30};
 
   private:
     // The game in which the bot may now be to move, 0 for none.

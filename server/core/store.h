@@ -145,6 +145,10 @@ class Store {
     // Open games with an e-mail wish whose moves were not yet considered, or
     // whose deadline lies within `window` seconds and was not yet reminded.
     std::vector<std::int64_t> GamesForMail(std::int64_t now, std::int64_t window);
+    // Notices (not passwords) made before the time and no longer pending.
+    int DeleteOldNotices(std::int64_t before);
+    // Counts the rows AddMail wrote since the store was opened.
+    std::int64_t MailsAdded() const { return mailsAdded_; }
 
     std::string JournalMode();
     // True while a Transaction is open.
@@ -173,6 +177,7 @@ class Store {
 
     sqlite3* db_ = nullptr;
     int depth_ = 0;  // open transactions, the outer one included
+    std::int64_t mailsAdded_ = 0;
 };
 
 }  // namespace qc::server

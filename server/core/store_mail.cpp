@@ -98,6 +98,7 @@ std::int64_t Store::AddMail(const Mail& mail) {
     s.Bind(1, mail.created).Bind(2, mail.recipient).Bind(3, mail.subject).Bind(4, mail.body);
     s.Bind(5, KindText(mail.kind)).Bind(6, mail.gameId).Bind(7, mail.expires);
     s.Bind(8, mail.nextTry).Run();
+    ++mailsAdded_;
     return sqlite3_last_insert_rowid(db_);
 }
 
@@ -213,6 +214,13 @@ std::vector<std::int64_t> Store::GamesForMail(std::int64_t now, std::int64_t win
         out.push_back(s.Int(0));
     }
     return out;
+}
+
+int Store::DeleteOldNotices(std::int64_t before) {
+    Statement s(*this,
+                "DELETE FROM outbox WHERE kind <> 'password' AND state <> '' AND created < ?");
+    s.Bind(1, before).Run();
+    return sqlite3_changes(db_);
 }
 
 }  // namespace qc::server

@@ -330,5 +330,33 @@ TEST_F(NoticesTest, WithoutARelayOnlyPasswordsAreQueuedAndOldMovesStayUnmailed) 
     EXPECT_EQ(Pending().size(), 1u);
 }
 
+TEST_F(NoticesTest, NoticesDoneWithAreForgottenAfterAMonthAPasswordsRecordStays) {
+    const std::int64_t game = StartGame(kAlice, "alice", kBob, "bob");
+    Send(kBob, "bob emailme " + std::to_string(game) + " 1");
+    Send(kAlice, "alice move " + std::to_string(game) + " e2e4");
+    ASSERT_EQ(Send(Ep(2000), "guest createqvid newbie1,new@example.org,,,"),
+              std::vector<std::string>{"created"});
+    {
+        Store::Transaction tx(store);
+        for (const Mail& m : store.Outbox()) {
+            store.MarkMailSent(m.id, ToUnixSeconds(now), m.kind == MailKind::Password);
+        }
+        tx.Commit();
+    }
+    now += std::chrono::hours(24 * 29);
+    Tick();
+    Store::Transaction tx(store);
+    EXPECT_EQ(store.Outbox().size(), 2u);
+    tx.Commit();
+    now += std::chrono::hours(24 * 2);
+    Tick();
+    Store::Transaction again(store);
+    std::vector<Mail> left = store.Outbox();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].kind, MailKind::Password);
+    EXPECT_EQ(left[0].recipient, "new@example.org");
+    again.Commit();
+}
+
 }  // namespace
 }  // namespace qc::server::testing
