@@ -335,6 +335,10 @@ std::vector<Outgoing> ServerCore::Tick(TimePoint now) {
 
 void ServerCore::MailAfterMove(std::int64_t gameId, TimePoint now) {
     try {
+        // Usually the line's own transaction has decided already.
+        if (!store_.MailPlyBehind(gameId)) {
+            return;
+        }
         Store::Transaction tx(store_);
         notices::AfterMove(store_, config_, gameId, now);
         tx.Commit();

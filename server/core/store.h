@@ -140,6 +140,8 @@ class Store {
     // Records that the game's moves so far were considered for mail; false
     // when they already were.
     bool TakeMailPly(std::int64_t gameId);
+    // Whether TakeMailPly would take anything, without writing.
+    bool MailPlyBehind(std::int64_t gameId);
     std::int64_t RemindedBy(std::int64_t gameId);
     void SetRemindedBy(std::int64_t gameId, std::int64_t moveBy);
     // Open games with an e-mail wish whose moves were not yet considered, or

@@ -189,6 +189,14 @@ bool Store::TakeMailPly(std::int64_t gameId) {
     return sqlite3_changes(db_) > 0;
 }
 
+bool Store::MailPlyBehind(std::int64_t gameId) {
+    static const std::string sql =
+        std::string("SELECT mail_ply < ") + kPlyCountSql + " FROM games WHERE id = ?";
+    Statement s(*this, sql);
+    s.Bind(1, gameId);
+    return s.Step() && s.Int(0) != 0;
+}
+
 std::int64_t Store::RemindedBy(std::int64_t gameId) {
     Statement s(*this, "SELECT reminded_by FROM games WHERE id = ?");
     s.Bind(1, gameId);
