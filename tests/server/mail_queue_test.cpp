@@ -129,6 +129,17 @@ TEST_F(MailQueueTest, EachMailGoesOnceAndAPasswordLeavesOnlyItsRecord) {
     EXPECT_EQ(transport.handed.size(), 2u);
 }
 
+TEST_F(MailQueueTest, StoredWindows1252TextGoesOutAsUtf8) {
+    Mail m = NewMail("a@example.org", MailKind::Request, now, "Gr\xfc\xdf \x80 5\n");
+    m.subject = "Zug f\xfcr dich";
+    Add(m);
+    queue->Pump(now);
+    ASSERT_EQ(transport.handed.size(), 1u);
+    const std::string& message = transport.handed[0].message;
+    EXPECT_EQ(HeaderValue(message, "Subject"), "=?UTF-8?B?WnVnIGbDvHIgZGljaA==?=");
+    EXPECT_EQ(DecodedBody(message), "Gr\xc3\xbc\xc3\x9f \xe2\x82\xac 5\r\n");
+}
+
 TEST_F(MailQueueTest, BackoffDoublesFromTheFirstRetryUpToAnHour) {
     const std::pair<int, int> table[] = {{1, 30},  {2, 60},   {3, 120},  {4, 240},  {5, 480},
                                          {6, 960}, {7, 1920}, {8, 3600}, {9, 3600}, {40, 3600}};
