@@ -3,7 +3,11 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QHash>
+#include <QRegularExpression>
+#include <QUrl>
 #include <vector>
+
+#include "server/core/mail_message.h"
 
 namespace qc::server {
 namespace {
@@ -82,6 +86,29 @@ std::vector<Option> Options() {
                             "which (default: no web pages).",
                             "N"),
          1},
+        {QCommandLineOption("smtp",
+                            "Mail relay, smtp://HOST:PORT or smtps://HOST:PORT, to which the "
+                            "server hands its mail (default: none; mail stays in the outbox).",
+                            "URL"),
+         1},
+        {QCommandLineOption("smtp-user",
+                            "User name at the mail relay; the password is read from the "
+                            "environment variable QUORVEL_SMTP_PASSWORD.",
+                            "USER"),
+         1},
+        {QCommandLineOption("mail-from", "Sender address of the mails; needed with --smtp.",
+                            "ADDRESS"),
+         1},
+        {QCommandLineOption("mail-retry",
+                            "Seconds before a mail the relay did not take is tried again, "
+                            "doubling up to an hour, 1 to 3600 (default: 30).",
+                            "SECONDS"),
+         1},
+        {QCommandLineOption("web-url",
+                            "Public address of the server's web pages, for the links in mails "
+                            "(default: http:// and this machine's host name).",
+                            "URL"),
+         1},
     };
 }
 
@@ -159,6 +186,12 @@ std::optional<std::uint16_t> ParsePort(const QString& value) {
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(port);
+}
+
+// A value quoted in an error, without the control characters that would
+// break the error's one line.
+QString OneLine(QString value) {
+    return value.replace(QRegularExpression("[\\x00-\\x1f\\x7f]"), "?");
 }
 
 CommandLine Fail(const QString& message) {
@@ -311,6 +344,64 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (!result.httpPort) {
             return Fail("invalid web port '" + value + "' (0 to 65535)");
         }
+    }
+    for (const QString& value : parser.values("smtp")) {
+        const QUrl url(value, QUrl::StrictMode);
+        const QString scheme = url.scheme().toLower();
+        if (!url.isValid() || (scheme != "smtp" && scheme != "smtps") || url.host().isEmpty() ||
+            (!url.path().isEmpty() && url.path() != "/") || url.hasQuery() || url.hasFragment()) {
+            return Fail("invalid mail relay '" + OneLine(value) +
+                        "' (smtp://HOST:PORT or smtps://HOST:PORT)");
+        }
+        if (!url.userInfo().isEmpty()) {
+            // A password on the command line is visible to every user of the machine.
+            return Fail(
+                "the mail relay's URL takes no user; use --smtp-user and "
+                "QUORVEL_SMTP_PASSWORD");
+        }
+        result.smtp = value;
+    }
+    for (const QString& value : parser.values("smtp-user")) {
+        if (value.isEmpty() || value.contains(QRegularExpression("[\\x00-\\x1f\\x7f]"))) {
+            return Fail("invalid relay user '" + OneLine(value) + "'");
+        }
+        result.smtpUser = value;
+    }
+    for (const QString& value : parser.values("mail-from")) {
+        if (!IsMailAddress(value.toStdString())) {
+            return Fail("invalid sender address '" + OneLine(value) +
+                        "' (a plain address: name@example.org)");
+        }
+        result.mailFrom = value;
+    }
+    for (const QString& value : parser.values("mail-retry")) {
+        bool ok = false;
+        const int seconds = value.toInt(&ok);
+        if (!ok || seconds < 1 || seconds > 3600) {
+            return Fail("invalid mail retry '" + value + "' (1 to 3600 seconds)");
+        }
+        result.mailRetry = seconds;
+    }
+    if (result.smtp && result.mailFrom.isEmpty()) {
+        return Fail("'--smtp' needs '--mail-from'");
+    }
+    for (const char* needsRelay : {"smtp-user", "mail-from", "mail-retry"}) {
+        if (!result.smtp && parser.isSet(needsRelay)) {
+            return Fail(QString("'--") + needsRelay + "' needs '--smtp'");
+        }
+    }
+    for (const QString& value : parser.values("web-url")) {
+        QUrl url(value, QUrl::StrictMode);
+        const QString scheme = url.scheme().toLower();
+        if (!url.isValid() || (scheme != "http" && scheme != "https") || url.host().isEmpty() ||
+            url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty()) {
+            return Fail("invalid web address '" + OneLine(value) +
+                        "' (http://HOST/ or https://HOST/PATH/)");
+        }
+        if (!url.path().endsWith('/')) {
+            url.setPath(url.path() + '/');
+        }
+        result.webUrl = url.toString(QUrl::FullyEncoded);
     }
     for (const QString& value : parser.values("ping-after")) {
         bool ok = false;

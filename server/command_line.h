@@ -34,6 +34,11 @@ struct CommandLine {
     double rate = 10;                         // lines a second
     QString text;
     std::optional<std::uint16_t> httpPort;  // none: no web pages; 0: any free port
+    std::optional<QString> smtp;            // the mail relay's URL; none: no mail is sent
+    QString smtpUser;               // log-in at the relay; the password comes from the environment
+    QString mailFrom;               // the mails' sender address
+    std::optional<QString> webUrl;  // the web pages' address, ending in "/"; none: this host's
+    int mailRetry = 30;             // seconds before the first retry of a mail
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments()

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <algorithm>
@@ -22,9 +23,11 @@
 #include "server/banners.h"
 #include "server/command_line.h"
 #include "server/core/accounts.h"
+#include "server/core/mail_queue.h"
 #include "server/core/server_core.h"
 #include "server/core/store.h"
 #include "server/engine_process.h"
+#include "server/smtp_transport.h"
 #include "server/udp_server.h"
 #include "server/web/site.h"
 #include "server/web_server.h"
@@ -67,6 +70,11 @@ int main(int argc, char** argv) {
             break;
     }
     const QString dbPath = options.db.value_or(DefaultDatabase());
+    const QString smtpPassword = qEnvironmentVariable("QUORVEL_SMTP_PASSWORD");
+    if (options.action == Action::Serve && !options.smtpUser.isEmpty() && smtpPassword.isEmpty()) {
+        std::cerr << "quorvel-server: '--smtp-user' needs the password in QUORVEL_SMTP_PASSWORD\n";
+        return 2;
+    }
 
     QDir().mkpath(QFileInfo(dbPath).absolutePath());
     std::unique_ptr<qc::server::Store> store;
@@ -85,6 +93,14 @@ int main(int argc, char** argv) {
     // An address's ports together get five senders' worth.
     config.networkLinesPerSecond = std::max(config.networkLinesPerSecond, options.rate * 5);
     config.networkBurst = std::max(config.networkBurst, config.datagramBurst * 5);
+    config.mailNotices = options.smtp.has_value();
+    // Without --web-url the mails link to this host's own web port, as far
+    // as it is known before listening.
+    QString webHost = "http://" + QHostInfo::localHostName().toLower();
+    if (options.httpPort && *options.httpPort != 0 && *options.httpPort != 80) {
+        webHost += ":" + QString::number(*options.httpPort);
+    }
+    config.webUrl = options.webUrl.value_or(webHost + "/").toStdString();
 
     try {
         if (options.action == Action::AddAccount) {
@@ -176,6 +192,28 @@ int main(int argc, char** argv) {
         }
         core.SetBotEngine(&enginePool);
     }
+    // Mail goes to the relay from a worker thread, one message at a time;
+    // without a relay it stays in the outbox.
+    std::unique_ptr<qc::server::SmtpTransport> mailTransport;
+    std::unique_ptr<qc::server::MailQueue> mailQueue;
+    if (options.smtp) {
+        qc::server::SmtpSettings smtp;
+        smtp.url = options.smtp->toStdString();
+        smtp.user = options.smtpUser.toStdString();
+        smtp.password = smtpPassword.toStdString();
+        mailTransport = std::make_unique<qc::server::SmtpTransport>(
+            smtp, [&mailQueue](const qc::server::SendResult& result) {
+                if (mailQueue) {
+                    mailQueue->Finished(result, qc::server::Clock::now());
+                }
+            });
+        qc::server::MailSettings mail;
+        mail.from = options.mailFrom.toStdString();
+        mail.firstRetry = std::chrono::seconds(options.mailRetry);
+        mail.utc = config.utcTimestamps;
+        mailQueue = std::make_unique<qc::server::MailQueue>(*store, mail, *mailTransport, LogLine);
+        core.SetMailQueue(mailQueue.get());
+    }
     // The banners are read at start, and only when they are served.
     std::optional<qc::server::BannerRotation> rotation;
     std::optional<qc::server::BannerServer> banners;
@@ -212,7 +250,14 @@ int main(int argc, char** argv) {
     if (web) {
         std::cout << "quorvel-server web pages on port " << web->Port() << std::endl;
     }
+    if (!mailQueue) {
+        LogLine("no mail relay (--smtp): no mail is sent, it stays in the database's outbox");
+    }
     int rc = app.exec();
+    if (mailTransport) {
+        // A mail the relay is taking is let finish, so it is not sent twice.
+        mailTransport->Stop(std::chrono::seconds(5));
+    }
     std::cerr << "quorvel-server: stopped" << std::endl;
     return rc;
 }

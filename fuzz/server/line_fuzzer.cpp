@@ -56,8 +56,20 @@ void CheckLines(const std::vector<Outgoing>& out) {
 struct Harness {
     Harness() : store(":memory:") {
         config.utcTimestamps = true;
-        AddNamedAccount(store, config, "alice", "a", now);
-        AddNamedAccount(store, config, "bob", "b", now);
+        // With addresses and mail on, the moves and requests also write
+        // their notices.
+        config.mailNotices = true;
+        for (const char* name : {"alice", "bob"}) {
+            NewAccount account;
+            account.name = name;
+            account.digest = qc::account::Swordfish(std::string(1, name[0]));
+            account.email = std::string(name) + "@example.org";
+            account.gameSlots = config.namedSlots;
+            account.created = ToUnixSeconds(now);
+            Store::Transaction tx(store);
+            store.CreateAccount(account);
+            tx.Commit();
+        }
         config.botSeed = 1;
         core = std::make_unique<ServerCore>(store, config);
         const Endpoint alice{"127.0.0.1", 1};

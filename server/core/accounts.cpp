@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "client/core/account/password.h"
+#include "server/core/mail_message.h"
 #include "server/core/text.h"
 
 namespace qc::server {
@@ -90,7 +91,9 @@ std::string AccountService::CreateAccount(std::string_view args, TimePoint now) 
     if (!IsValidNewIdentifier(name) || IsReservedIdentifier(name)) {
         return "!c1";
     }
-    if (!IsValidEmail(email)) {
+    // The password goes out by mail: an address no relay takes would leave
+    // the new account locked.
+    if (!IsValidEmail(email) || !IsMailAddress(email)) {
         return "!c2";
     }
     if (store_.FindAccount(name)) {

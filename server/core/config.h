@@ -53,6 +53,12 @@ struct Config {
     std::uint64_t botSeed = 0;
     // Where the server reports what an administrator should see.
     std::function<void(std::string_view)> log;
+    // Whether mail leaves the server: only then are notices about games and
+    // requests queued (a new account's password is queued always).
+    bool mailNotices = false;
+    // The public address of the server's web pages, ending in "/", for the
+    // links in mails.
+    std::string webUrl = "http://localhost/";
 };
 
 }  // namespace qc::server

@@ -1,6 +1,7 @@
 #include "server/core/requests.h"
 
 #include "server/core/games.h"
+#include "server/core/notices.h"
 #include "server/core/text.h"
 
 namespace qc::server {
@@ -208,6 +209,8 @@ void RequestService::MakeRequest(CommandContext& ctx) {
     r.noGuests = !r.toId && f.size() == 9 && Flag(f[8]);
     r.created = ToUnixSeconds(ctx.now);
     ctx.store.AddRequest(r);
+    r.fromName = ctx.account.name;
+    notices::RequestArrived(ctx.store, ctx.config, r, ctx.now);
     ctx.ReplyUpdate();
     if (r.toId) {
         ctx.NotifyUpdate(*r.toId);
@@ -245,6 +248,7 @@ void RequestService::Accept(CommandContext& ctx) {
     std::int64_t game = StartGame(ctx, white, black, r->gameType, r->amount, r->unit, minutes);
     // The requester's notification wishes carry over to the game.
     ctx.store.SetGameNotify(game, r->colour, r->emailMe, r->textMe);
+    notices::RequestAnswered(ctx.store, ctx.config, *r, ctx.account.name, game, ctx.now);
     ctx.Reply("accepted: " + std::to_string(game));
     ctx.ReplyUpdate();
     ctx.NotifyUpdate(r->fromId);
@@ -262,6 +266,10 @@ void RequestService::Cancel(CommandContext& ctx) {
         return;
     }
     ctx.store.DeleteRequest(r->id);
+    if (!mine) {
+        notices::RequestAnswered(ctx.store, ctx.config, *r, ctx.account.name, std::nullopt,
+                                 ctx.now);
+    }
     ctx.ReplyUpdate();
     if (mine && r->toId) {
         ctx.NotifyUpdate(*r->toId);

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <optional>
 
+#include "server/core/notices.h"
 #include "server/core/requests.h"
 #include "server/core/text.h"
 
@@ -50,6 +51,10 @@ void ServerCore::AddCommand(std::string word, CommandHandler handler) {
 std::vector<Outgoing> ServerCore::BotAnswer(const EngineAnswer& answer, TimePoint now) {
     std::vector<Outgoing> out;
     games_.BotAnswer(answer, now, out);
+    MailAfterMove(answer.gameId, now);
+    if (mail_ != nullptr) {
+        mail_->Pump(now);
+    }
     return out;
 }
 
@@ -91,6 +96,7 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
         if (line.size() <= kMaxLine) {
             if (std::int64_t botGame = HandleLine(from, network, line, now, out)) {
                 games_.BotTurn(botGame, now, out);
+                MailAfterMove(botGame, now);
             }
         }
     }
@@ -100,6 +106,7 @@ std::vector<Outgoing> ServerCore::HandleDatagram(const Endpoint& from, std::stri
 std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& datagrams,
                                                   TimePoint now, const Sink& atOnce) {
     std::vector<Outgoing> out;
+    const std::int64_t mailsBefore = store_.MailsAdded();
     std::optional<Store::Transaction> batch;
     try {
         batch.emplace(store_);
@@ -125,6 +132,10 @@ std::vector<Outgoing> ServerCore::HandleDatagrams(const std::vector<Incoming>& d
                 " datagrams not committed, left unanswered: " + e.what());
             return {};
         }
+    }
+    // New mail goes at once; the rest waits for the tick.
+    if (mail_ != nullptr && store_.MailsAdded() != mailsBefore) {
+        mail_->Pump(now);
     }
     return out;
 }
@@ -203,6 +214,10 @@ std::int64_t ServerCore::HandleLine(const Endpoint& from, const std::string& net
         CommandContext ctx{store_, config_, sessions_, now, *session, std::move(*account),
                            args,   out,     false};
         handler->second(ctx);
+        if (ctx.botGame != 0) {
+            // A move's mail is queued in the move's own transaction.
+            notices::AfterMove(store_, config_, ctx.botGame, now);
+        }
         tx.Commit();
         return ctx.botGame;
     } catch (const std::exception& e) {
@@ -319,7 +334,40 @@ std::vector<Outgoing> ServerCore::Tick(TimePoint now) {
     PushOwedUpdates(now, out);
     Housekeeping(now, out);
     games_.RunDue(now, out);
+    RunMail(now);
     return out;
+}
+
+void ServerCore::MailAfterMove(std::int64_t gameId, TimePoint now) {
+    try {
+        // Usually the line's own transaction has decided already.
+        if (!store_.MailPlyBehind(gameId)) {
+            return;
+        }
+        Store::Transaction tx(store_);
+        notices::AfterMove(store_, config_, gameId, now);
+        tx.Commit();
+    } catch (const std::exception& e) {
+        Log("mail about game " + std::to_string(gameId) + ": " + e.what());
+    }
+}
+
+void ServerCore::RunMail(TimePoint now) {
+    // A clock set back does not hold the reminders up either.
+    if (config_.mailNotices &&
+        (now - lastMailCheck_ >= kMailCheckInterval || now < lastMailCheck_)) {
+        lastMailCheck_ = now;
+        try {
+            Store::Transaction tx(store_);
+            notices::CheckGames(store_, config_, now);
+            tx.Commit();
+        } catch (const std::exception& e) {
+            Log(std::string("mail reminders: ") + e.what());
+        }
+    }
+    if (mail_ != nullptr) {
+        mail_->Pump(now);
+    }
 }
 
 void ServerCore::PushOwedUpdates(TimePoint now, std::vector<Outgoing>& out) {
@@ -376,6 +424,7 @@ void ServerCore::Housekeeping(TimePoint now, std::vector<Outgoing>& out) {
             store_.RecordSeen(session.accountId, ToUnixSeconds(now));
         }
         int removed = store_.DeleteIdleGuests(ToUnixSeconds(now - config_.guestRetention));
+        store_.DeleteOldNotices(ToUnixSeconds(now - kNoticesKept));
         tx.Commit();
         if (removed > 0) {
             Log("forgot " + std::to_string(removed) + " idle guest accounts");

@@ -11,6 +11,7 @@
 #include "server/core/config.h"
 #include "server/core/context.h"
 #include "server/core/games.h"
+#include "server/core/mail_queue.h"
 #include "server/core/sessions.h"
 #include "server/core/store.h"
 #include "server/core/types.h"
@@ -51,6 +52,9 @@ class ServerCore {
     // move, committed, and the lines that report it.
     std::vector<Outgoing> BotAnswer(const EngineAnswer& answer, TimePoint now);
 
+    // The queue that sends the outbox's mail; without one mail stays there.
+    void SetMailQueue(MailQueue* queue) { mail_ = queue; }
+
     // Adds or replaces the handler of a command word that needs a login
     // (the game service registers its commands here).
     void AddCommand(std::string word, CommandHandler handler);
@@ -61,6 +65,11 @@ class ServerCore {
     static constexpr std::size_t kMaxDatagram = 8192;
     static constexpr std::size_t kMaxLine = 2048;
     static constexpr std::size_t kMaxLinesPerDatagram = 16;
+    // How often games are looked at for reminders.
+    static constexpr std::chrono::seconds kMailCheckInterval{30};
+    // How long mail about games and requests stays in the outbox once done
+    // with; a password's row (without the password) stays for good.
+    static constexpr std::chrono::hours kNoticesKept{24 * 30};
 
   private:
     // The game in which the bot may now be to move, 0 for none.
@@ -80,6 +89,10 @@ class ServerCore {
     // The "update:" lines held back by the push interval, now due.
     void PushOwedUpdates(TimePoint now, std::vector<Outgoing>& out);
     void Log(std::string_view text) const;
+    // The mail a move made outside a line's transaction may bring.
+    void MailAfterMove(std::int64_t gameId, TimePoint now);
+    // Reminders and the like now and then, and the queue's next mail.
+    void RunMail(TimePoint now);
 
     Store& store_;
     Config config_;
@@ -95,6 +108,8 @@ class ServerCore {
     std::optional<TimePoint> started_;
     bool restartSweepDone_ = false;
     TimePoint lastHousekeeping_{};
+    MailQueue* mail_ = nullptr;
+    TimePoint lastMailCheck_{};
 };
 
 // Packs lines into datagram payloads of at most maxBytes per endpoint, each

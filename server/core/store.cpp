@@ -94,11 +94,26 @@ CREATE TABLE IF NOT EXISTS outbox(
 
 // Columns added to the games table after its first release; databases made
 // before get them on opening.
-constexpr const char* kGameColumns[][2] = {
-    {"start_fen", "TEXT NOT NULL DEFAULT ''"},     {"moves", "TEXT NOT NULL DEFAULT ''"},
-    {"phrase", "TEXT NOT NULL DEFAULT ''"},        {"draw_offer", "TEXT NOT NULL DEFAULT ''"},
-    {"white_email", "INTEGER NOT NULL DEFAULT 0"}, {"white_text", "INTEGER NOT NULL DEFAULT 0"},
-    {"black_email", "INTEGER NOT NULL DEFAULT 0"}, {"black_text", "INTEGER NOT NULL DEFAULT 0"}};
+constexpr const char* kGameColumns[][2] = {{"start_fen", "TEXT NOT NULL DEFAULT ''"},
+                                           {"moves", "TEXT NOT NULL DEFAULT ''"},
+                                           {"phrase", "TEXT NOT NULL DEFAULT ''"},
+                                           {"draw_offer", "TEXT NOT NULL DEFAULT ''"},
+                                           {"white_email", "INTEGER NOT NULL DEFAULT 0"},
+                                           {"white_text", "INTEGER NOT NULL DEFAULT 0"},
+                                           {"black_email", "INTEGER NOT NULL DEFAULT 0"},
+                                           {"black_text", "INTEGER NOT NULL DEFAULT 0"},
+                                           // The half-moves up to which "your move" mails were
+                                           // decided, and the deadline a reminder was mailed for.
+                                           {"mail_ply", "INTEGER NOT NULL DEFAULT 0"},
+                                           {"reminded_by", "INTEGER NOT NULL DEFAULT 0"}};
+
+// The outbox became the queue of the mail the server sends. Rows made before
+// were all new accounts' passwords.
+constexpr const char* kOutboxColumns[][2] = {
+    {"kind", "TEXT NOT NULL DEFAULT 'password'"}, {"game_id", "INTEGER NOT NULL DEFAULT 0"},
+    {"expires", "INTEGER NOT NULL DEFAULT 0"},    {"state", "TEXT NOT NULL DEFAULT ''"},
+    {"attempts", "INTEGER NOT NULL DEFAULT 0"},   {"next_try", "INTEGER NOT NULL DEFAULT 0"},
+    {"sent_at", "INTEGER NOT NULL DEFAULT 0"},    {"last_error", "TEXT NOT NULL DEFAULT ''"}};
 
 }  // namespace
 
@@ -151,18 +166,31 @@ void Store::Exec(const char* sql) {
 void Store::Migrate() {
     Transaction tx(*this);
     Exec(kSchema);
-    std::vector<std::string> present;
-    {
-        Statement info(*this, "PRAGMA table_info(games)");
-        while (info.Step()) {
-            present.push_back(info.Text(1));
+    // Adds the columns a table lacks; returns the names of those it added.
+    auto addColumns = [this](const std::string& table, const auto& columns) {
+        std::vector<std::string> present;
+        std::vector<std::string> added;
+        {
+            Statement info(*this, "PRAGMA table_info(" + table + ")");
+            while (info.Step()) {
+                present.push_back(info.Text(1));
+            }
         }
-    }
-    for (const auto& [name, declaration] : kGameColumns) {
-        if (std::find(present.begin(), present.end(), name) == present.end()) {
-            Exec((std::string("ALTER TABLE games ADD COLUMN ") + name + " " + declaration).c_str());
+        for (const auto& [name, declaration] : columns) {
+            if (std::find(present.begin(), present.end(), name) == present.end()) {
+                Exec(("ALTER TABLE " + table + " ADD COLUMN " + name + " " + declaration).c_str());
+                added.emplace_back(name);
+            }
         }
+        return added;
+    };
+    const std::vector<std::string> gameColumns = addColumns("games", kGameColumns);
+    if (std::find(gameColumns.begin(), gameColumns.end(), "mail_ply") != gameColumns.end()) {
+        // Moves made before mail was sent are not mailed about afterwards.
+        Exec((std::string("UPDATE games SET mail_ply = ") + kPlyCountSql).c_str());
     }
+    addColumns("outbox", kOutboxColumns);
+    Exec("CREATE INDEX IF NOT EXISTS outbox_due ON outbox(state, next_try)");
     for (int level = 0; level <= 10; ++level) {
         Statement insert(*this,
                          "INSERT OR IGNORE INTO accounts(name, kind, digest, slots, created, "

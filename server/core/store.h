@@ -130,9 +130,37 @@ class Store {
     // games left out, counted by game type and the opponent's kind.
     std::vector<ResultCount> ResultCounts(std::int64_t accountId, int newest);
 
-    // Mail the server cannot send itself, for an administrator to hand over.
-    void AddMail(const Mail& mail);
+    // The outbox: mail the server sends through its relay, or without one
+    // keeps for an administrator to hand over.
+    std::int64_t AddMail(const Mail& mail);
     std::vector<Mail> Outbox();
+    // In store_mail.cpp: the queue's rows and the games' mail marks.
+    std::optional<Mail> FindMail(std::int64_t id);
+    // The pending mail whose time has come, the longest due first.
+    std::optional<Mail> NextDueMail(std::int64_t now);
+    // Pending mail that expired or was made before `oldest`: marked expired.
+    std::vector<Mail> ExpireMails(std::int64_t now, std::int64_t oldest);
+    void MarkMailSent(std::int64_t id, std::int64_t when, bool dropBody);
+    void RetryMail(std::int64_t id, int attempts, std::int64_t nextTry, std::string_view error);
+    void EndMail(std::int64_t id, MailState state, std::string_view error);
+    // Pending mail of these kinds to the recipient about the game gives way
+    // to a newer one.
+    void SupersedeMails(std::string_view recipient, std::int64_t gameId,
+                        const std::vector<MailKind>& kinds);
+    // Records that the game's moves so far were considered for mail; false
+    // when they already were.
+    bool TakeMailPly(std::int64_t gameId);
+    // Whether TakeMailPly would take anything, without writing.
+    bool MailPlyBehind(std::int64_t gameId);
+    std::int64_t RemindedBy(std::int64_t gameId);
+    void SetRemindedBy(std::int64_t gameId, std::int64_t moveBy);
+    // Open games with an e-mail wish whose moves were not yet considered, or
+    // whose deadline lies within `window` seconds and was not yet reminded.
+    std::vector<std::int64_t> GamesForMail(std::int64_t now, std::int64_t window);
+    // Notices (not passwords) made before the time and no longer pending.
+    int DeleteOldNotices(std::int64_t before);
+    // Counts the rows AddMail wrote since the store was opened.
+    std::int64_t MailsAdded() const { return mailsAdded_; }
 
     std::string JournalMode();
     // Rows written through this connection since it was opened, rolled-back
@@ -164,6 +192,7 @@ class Store {
 
     sqlite3* db_ = nullptr;
     int depth_ = 0;  // open transactions, the outer one included
+    std::int64_t mailsAdded_ = 0;
 };
 
 }  // namespace qc::server

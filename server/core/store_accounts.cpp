@@ -1,4 +1,4 @@
-// The store's accounts, guest numbers and the outbox of mail for the administrator.
+// The store's accounts and guest numbers (the outbox is in store_mail.cpp).
 
 #include <sqlite3.h>
 
@@ -148,20 +148,6 @@ int Store::DeleteIdleGuests(std::int64_t notSeenSince) {
         account.Bind(1, id).Run();
     }
     return static_cast<int>(idle.size());
-}
-
-void Store::AddMail(const Mail& mail) {
-    Statement s(*this, "INSERT INTO outbox(created, recipient, subject, body) VALUES(?, ?, ?, ?)");
-    s.Bind(1, mail.created).Bind(2, mail.recipient).Bind(3, mail.subject).Bind(4, mail.body).Run();
-}
-
-std::vector<Mail> Store::Outbox() {
-    Statement s(*this, "SELECT id, created, recipient, subject, body FROM outbox ORDER BY id");
-    std::vector<Mail> out;
-    while (s.Step()) {
-        out.push_back(Mail{s.Int(0), s.Int(1), s.Text(2), s.Text(3), s.Text(4)});
-    }
-    return out;
 }
 
 }  // namespace qc::server

@@ -127,13 +127,27 @@ struct ResultCount {
     int losses = 0;
     int draws = 0;
 };
+// What a mail is about; a new account's password is removed from its row
+// once the relay has taken it.
+enum class MailKind { Password, Move, Reminder, Ended, Request, Answer };
+
+// Where a mail stands in the outbox, the queue of mail the server sends.
+enum class MailState { Pending, Sent, Failed, Expired, Superseded };
 
 struct Mail {
     std::int64_t id = 0;
     std::int64_t created = 0;
     std::string recipient;
-    std::string subject;
+    std::string subject;  // Windows-1252, as all stored text
     std::string body;
+    MailKind kind = MailKind::Password;
+    std::int64_t gameId = 0;   // the game it is about, 0 for none
+    std::int64_t expires = 0;  // not worth sending after this time; 0: never
+    MailState state = MailState::Pending;
+    int attempts = 0;
+    std::int64_t nextTry = 0;  // not before this time
+    std::int64_t sentAt = 0;
+    std::string lastError;
 };
 
 }  // namespace qc::server

@@ -100,6 +100,10 @@ class Statement {
     Store::CachedStatement* cached_ = nullptr;  // null: prepared for this use alone
 };
 
+// The number of half-moves in the games table's move text ("e2e4 e7e5").
+inline constexpr const char* kPlyCountSql =
+    "(CASE moves WHEN '' THEN 0 ELSE length(moves) - length(replace(moves, ' ', '')) + 1 END)";
+
 // The first column of a one-row result (a COUNT), 0 when there is no row.
 inline int ReadCount(Statement& s) {
     return s.Step() ? static_cast<int>(s.Int(0)) : 0;
