@@ -22,12 +22,15 @@ std::string Percent(int part, int whole) {
 }
 
 // A date and time in a table, UTC as its heading says; narrow screens show
-// the date alone.
-std::string TableDate(std::int64_t unixSeconds) {
+// the date alone, unless the time of day matters (a deadline).
+std::string TableDate(std::int64_t unixSeconds, bool alwaysTime = false) {
     const std::string full = FormatDate(unixSeconds);
     const std::size_t blank = full.find(' ');
     if (blank == std::string::npos || full.size() < blank + 6) {
         return full;
+    }
+    if (alwaysTime) {
+        return full.substr(0, blank + 6);
     }
     return full.substr(0, blank) + "<span class=\"wide\">" + full.substr(blank, 6) + "</span>";
 }
@@ -188,8 +191,8 @@ Response StatsPage(Store& store, const Account& account, const std::vector<Score
             const std::string& mover = g.toMove == 'b' ? g.blackName : g.whiteName;
             body += "<tr><td>" + Opponent(g, account.id) + "</td><td class=\"wide\">" +
                     Escape(TypeName(g)) + "</td><td>" + EscapeStored(mover) + " (" +
-                    std::string(g.toMove == 'b' ? "Black" : "White") + ")</td><td class=\"t\">" +
-                    TableDate(g.moveBy) + (g.moveBy < now ? " (passed)" : "") +
+                    std::string(g.toMove == 'b' ? "Black" : "White") + ")</td><td>" +
+                    TableDate(g.moveBy, true) + (g.moveBy < now ? " (passed)" : "") +
                     "</td><td class=\"t\"><a href=\"game/" + std::to_string(g.id) +
                     ".html\">Game " + std::to_string(g.id) + "</a></td></tr>\n";
         }
@@ -222,19 +225,20 @@ Response HistoryPage(Store& store, const Account& account, int page) {
         body += "<p>Ended games, the newest first" +
                 (page > 1 ? ", page " + std::to_string(page) : std::string()) + ".</p>\n";
         body +=
-            "<div class=\"scroll\"><table>\n<tr><th>Ended (UTC)</th><th>Opponent</th><th>Colour</"
-            "th><th class=\"wide\">Type</th><th>Result</th><th class=\"n wide\">Moves</th><th "
+            "<div class=\"scroll\"><table>\n<tr><th>Ended (UTC)</th><th>Opponent</th><th "
+            "class=\"wide\">Colour</th><th class=\"wide\">Type</th><th>Result</th><th class=\"n "
+            "wide\">Moves</th><th "
             "class=\"wide\">Started</th><th>Record</th></tr>\n";
         for (const Game& g : games) {
             const std::string colour = IsLocal(g)                ? "both"
                                        : g.whiteId == account.id ? "White"
                                                                  : "Black";
             body += "<tr><td class=\"t\">" + TableDate(g.endedAt) + "</td><td>" +
-                    Opponent(g, account.id) + "</td><td>" + colour + "</td><td class=\"wide\">" +
-                    Escape(TypeName(g)) + "</td><td>" + Outcome(g, account.id) +
-                    "</td><td class=\"n wide\">" + std::to_string(FullMoves(g)) +
-                    "</td><td class=\"t wide\">" + TableDate(g.created) + "</td><td class=\"t\">" +
-                    GameLinks(g, "") + "</td></tr>\n";
+                    Opponent(g, account.id) + "</td><td class=\"wide\">" + colour +
+                    "</td><td class=\"wide\">" + Escape(TypeName(g)) + "</td><td>" +
+                    Outcome(g, account.id) + "</td><td class=\"n wide\">" +
+                    std::to_string(FullMoves(g)) + "</td><td class=\"t wide\">" +
+                    TableDate(g.created) + "</td><td>" + GameLinks(g, "") + "</td></tr>\n";
         }
         body += "</table></div>\n";
     }

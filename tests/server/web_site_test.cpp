@@ -139,9 +139,8 @@ TEST_F(WebSiteTest, EveryPageAnswersWithItsFacts) {
           "<th>All against players</th><td class=\"n\">3</td>",
           "<th>All, the bot included</th><td class=\"n\">4</td><td class=\"n\">2</td><td "
           "class=\"n\">1</td><td class=\"n\">1</td><td class=\"n\">50%</td>",
-          "Rank 1 of 4 on the scoreboard (new", "bob (Black)",
-          "2026-12-10<span class=\"wide\"> 23:45</span>", "game/5.html", "history.html?qvid=alice",
-          "scoreboard.html"}},
+          "Rank 1 of 4 on the scoreboard (new", "bob (Black)", "<td>2026-12-10 23:45</td>",
+          "game/5.html", "history.html?qvid=alice", "scoreboard.html"}},
         // Names are matched as the store does, without regard to case.
         {"/stats.html?qvid=ALICE", 200, html, {"Statistics of alice"}},
         {"/stats.html?qvid=Bot3", 200, html, {"the server's bot", "the bot", "1</td>"}},
