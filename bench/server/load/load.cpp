@@ -210,8 +210,11 @@ std::string ProgramDir() {
 }
 
 bool StartServer(const std::string& bin, Server& s, std::string& error) {
-    char pattern[] = "/tmp/qc-load-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
+    // TMPDIR chooses the disk under the database (/dev/shm: no disk at all).
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qc-load-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
         error = std::string("cannot make a temporary folder: ") + std::strerror(errno);
         return false;
     }
