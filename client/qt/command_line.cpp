@@ -1,6 +1,7 @@
 #include "client/qt/command_line.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace qc::qt {
@@ -34,7 +35,16 @@ CommandLine ParseCommandLine(const QStringList& arguments, const HostPort& defau
     parser.addOption(web);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    cl.helpText = parser.helpText().toStdString();
+    // The usage line names the program as it was started; the parser alone
+    // only knows it once the application object exists.
+    QString helpText = parser.helpText();
+    const QString program = arguments.isEmpty() ? QStringLiteral("quorvel-chess")
+                                                : QFileInfo(arguments.first()).fileName();
+    const qsizetype usageEnd = helpText.indexOf(QStringLiteral(" [options]"));
+    if (helpText.startsWith(QStringLiteral("Usage: ")) && usageEnd > 0) {
+        helpText.replace(7, usageEnd - 7, program);
+    }
+    cl.helpText = helpText.toStdString();
 
     if (!parser.parse(arguments)) {
         cl.error = parser.errorText().toStdString();
@@ -45,7 +55,7 @@ CommandLine ParseCommandLine(const QStringList& arguments, const HostPort& defau
             "unexpected argument: '" + parser.positionalArguments().first().toStdString() + "'";
         return cl;
     }
-    cl.help = parser.isSet(help);
+    cl.help = parser.isSet(help) || parser.isSet(QStringLiteral("help-all"));
     cl.version = parser.isSet(version);
     for (const auto& [option, target] :
          {std::pair{&server, &cl.server}, std::pair{&banner, &cl.banner}}) {

@@ -37,6 +37,7 @@ TEST(CommandLine, Arguments) {
 
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);
+    EXPECT_TRUE(Parse({"--help-all"}).help) << "Qt's help option brings --help-all with it";
     EXPECT_TRUE(Parse({"--version"}).version);
 }
 
@@ -67,6 +68,10 @@ TEST(CommandLine, HelpListsEveryOption) {
                                "--help", "--version", "default localhost, port 3819"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option << "\n" << help;
     }
+    EXPECT_EQ(help.rfind("Usage: quorvel-chess [options]\n", 0), 0u) << help;
+    const std::string installed =
+        ParseCommandLine({"/usr/bin/quorvel-chess", "--help"}, kServer, kBanner).helpText;
+    EXPECT_EQ(installed.rfind("Usage: quorvel-chess [options]\n", 0), 0u) << installed;
 }
 
 }  // namespace
