@@ -173,6 +173,16 @@ void RankScoreRows(std::vector<ScoreRow>& rows) {
     });
 }
 
+const std::vector<std::string>& ScoreboardCache::Lines(Store& store, TimePoint now) {
+    if (!madeAt_ || generation_ != store.ScoreGeneration() || now < *madeAt_ ||
+        now - *madeAt_ >= kMaxAge) {
+        lines_ = ScoreboardLines(store);
+        generation_ = store.ScoreGeneration();
+        madeAt_ = now;
+    }
+    return lines_;
+}
+
 std::vector<std::string> ScoreboardLines(Store& store) {
     std::vector<ScoreRow> rows = store.ScoreRows();
     RankScoreRows(rows);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,21 @@ std::vector<std::string> GameListLines(Store& store, const Account& account, con
 std::vector<std::string> OpenGamesLines(Store& store, const Account& account, const Config& config);
 std::vector<std::string> PublicRequestsLines(Store& store);
 std::vector<std::string> ScoreboardLines(Store& store);
+
+// The scoreboard adds up every ended game of every player, which takes
+// milliseconds on a large database: the lines are kept until a game ends
+// (or a transaction is undone), and at most kMaxAge for the players'
+// versions, so that asking again and again costs next to nothing.
+class ScoreboardCache {
+  public:
+    const std::vector<std::string>& Lines(Store& store, TimePoint now);
+    static constexpr std::chrono::seconds kMaxAge{5};
+
+  private:
+    std::vector<std::string> lines_;
+    std::uint64_t generation_ = 0;
+    std::optional<TimePoint> madeAt_;
+};
 std::vector<std::string> OppHistoryLines(Store& store, const Account& account);
 std::vector<std::string> GameTypesLines(const Config& config);
 

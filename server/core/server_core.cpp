@@ -32,7 +32,8 @@ ServerCore::ServerCore(Store& store, Config config)
     });
     AddCommand("publicreqs",
                [](CommandContext& ctx) { ctx.Reply(PublicRequestsLines(ctx.store)); });
-    AddCommand("scoreboard", [](CommandContext& ctx) { ctx.Reply(ScoreboardLines(ctx.store)); });
+    AddCommand("scoreboard",
+               [this](CommandContext& ctx) { ctx.Reply(scoreboard_.Lines(ctx.store, ctx.now)); });
     AddCommand("requestwin",
                [](CommandContext& ctx) { ctx.Reply(OppHistoryLines(ctx.store, ctx.account)); });
     AddCommand("request", &RequestService::MakeRequest);

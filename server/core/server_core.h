@@ -11,6 +11,7 @@
 #include "server/core/config.h"
 #include "server/core/context.h"
 #include "server/core/games.h"
+#include "server/core/lists.h"
 #include "server/core/mail_queue.h"
 #include "server/core/sessions.h"
 #include "server/core/store.h"
@@ -105,6 +106,7 @@ class ServerCore {
     RateLimiter<std::string> accountAuthLimiter_;
     std::map<std::string, CommandHandler> commands_;
     GameService games_;
+    ScoreboardCache scoreboard_;
     std::optional<TimePoint> started_;
     bool restartSweepDone_ = false;
     TimePoint lastHousekeeping_{};

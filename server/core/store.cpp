@@ -219,6 +219,7 @@ Store::Transaction::~Transaction() {
         return;
     }
     --store_.depth_;
+    ++store_.scoreGeneration_;
     if (store_.depth_ == 0) {
         sqlite3_exec(store_.db_, "ROLLBACK", nullptr, nullptr, nullptr);
     } else {

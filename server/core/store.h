@@ -162,6 +162,10 @@ class Store {
     // Counts the rows AddMail wrote since the store was opened.
     std::int64_t MailsAdded() const { return mailsAdded_; }
 
+    // Grows whenever the scoreboard may have changed: a game ended, or a
+    // transaction was rolled back (what it did is undone).
+    std::uint64_t ScoreGeneration() const { return scoreGeneration_; }
+
     std::string JournalMode();
     // Rows written through this connection since it was opened, rolled-back
     // writes included: a line that leaves it unchanged has written nothing.
@@ -191,7 +195,8 @@ class Store {
     std::unordered_map<std::string, CachedStatement, SqlHash, std::equal_to<>> statements_;
 
     sqlite3* db_ = nullptr;
-    int depth_ = 0;  // open transactions, the outer one included
+    int depth_ = 0;
+    std::uint64_t scoreGeneration_ = 0;  // open transactions, the outer one included
     std::int64_t mailsAdded_ = 0;
 };
 

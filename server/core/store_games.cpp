@@ -197,6 +197,7 @@ int Store::CountYourMove(std::int64_t accountId) {
 
 void Store::EndGame(std::int64_t gameId, GameResult result, std::int64_t when,
                     std::string_view phrase) {
+    ++scoreGeneration_;
     Statement s(*this,
                 "UPDATE games SET ended = 1, result = ?, ended_at = ?, phrase = ?, "
                 "draw_offer = '' WHERE id = ?");

@@ -159,5 +159,51 @@ TEST_F(StoreFileTest, RepliesThatShowOnlyCommittedDataDoNotWaitForTheCommit) {
     EXPECT_EQ(other.CountRequestsFor(bob), 1);
 }
 
+// The scoreboard is kept between requests: a game that ends through the
+// server shows at once, a change it cannot see (another connection) within
+// the cache's age.
+TEST_F(StoreFileTest, TheScoreboardIsKeptUntilAGameEnds) {
+    Config config;
+    config.utcTimestamps = true;
+    Store store(path);
+    ServerCore core(store, config);
+    AddNamedAccount(store, config, "alice", "a", kStart);
+    AddNamedAccount(store, config, "bob", "b", kStart);
+    TimePoint now = kStart;
+    auto send = [&](const Endpoint& from, const std::string& line) {
+        std::vector<std::string> lines;
+        for (const Outgoing& o : core.HandleDatagram(from, line + "\r", now)) {
+            if (o.to == from) {
+                lines.push_back(o.text);
+            }
+        }
+        return lines;
+    };
+    send(kAlice, "alice connect v1.20 " + qc::account::Swordfish("a"));
+    send(kBob, "bob connect v1.20 " + qc::account::Swordfish("b"));
+    for (int i = 1; i <= 3; ++i) {
+        send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
+        send(kBob, "bob accept " + std::to_string(i));
+    }
+    EXPECT_THAT(send(kAlice, "alice scoreboard"), ElementsAre("scoreboard:", "."));
+
+    send(kAlice, "alice resign 1");
+    EXPECT_THAT(send(kAlice, "alice scoreboard"),
+                ElementsAre("scoreboard:", "1,0,0,bob,v1.20", "0,1,0,alice,v1.20", "."));
+
+    Store other(path);
+    other.EndGame(2, GameResult::WhiteWins, ToUnixSeconds(now));
+    now += ScoreboardCache::kMaxAge - std::chrono::seconds(1);
+    EXPECT_THAT(send(kAlice, "alice scoreboard"),
+                ElementsAre("scoreboard:", "1,0,0,bob,v1.20", "0,1,0,alice,v1.20", "."));
+    now += std::chrono::seconds(1);
+    EXPECT_THAT(send(kAlice, "alice scoreboard"),
+                ElementsAre("scoreboard:", "1,1,0,alice,v1.20", "1,1,0,bob,v1.20", "."));
+
+    send(kBob, "bob resign 3");
+    EXPECT_THAT(send(kAlice, "alice scoreboard"),
+                ElementsAre("scoreboard:", "2,1,0,alice,v1.20", "1,2,0,bob,v1.20", "."));
+}
+
 }  // namespace
 }  // namespace qc::server::testing
