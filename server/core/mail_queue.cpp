@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <utility>
 
 #include "client/core/account/cp1252.h"
 #include "server/core/mail_message.h"
@@ -16,6 +18,26 @@ std::string DomainOf(const std::string& address) {
 }
 
 // Stored text as it may go into a log line: no control characters.
+// A notice of a move or a close deadline still wanted: the recipient still
+// plays the game and has not switched its mail off since it was queued.
+bool StillWished(Store& store, const Mail& mail) {
+    if ((mail.kind != MailKind::Move && mail.kind != MailKind::Reminder) || mail.gameId == 0) {
+        return true;
+    }
+    const std::optional<Game> game = store.FindGame(mail.gameId);
+    if (!game) {
+        return false;
+    }
+    for (const auto& [accountId, wish] :
+         {std::pair{game->whiteId, game->whiteEmail}, std::pair{game->blackId, game->blackEmail}}) {
+        const std::optional<Account> account = store.AccountById(accountId);
+        if (wish && account && account->email == mail.recipient) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string ForLog(std::string_view text) {
     std::string out;
     for (char c : text.substr(0, 254)) {
@@ -89,6 +111,11 @@ void MailQueue::Pump(TimePoint now) {
             mail = store_.NextDueMail(at);
             if (!mail) {
                 break;
+            }
+            if (!StillWished(store_, *mail)) {
+                store_.EndMail(mail->id, MailState::Superseded, "the player no longer asks for it");
+                mail.reset();
+                continue;
             }
             MessageParts parts;
             parts.from = settings_.from;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "client/core/account/password.h"
+#include "server/core/mail_queue.h"
 #include "server/core/requests.h"
 #include "tests/server/core_fixture.h"
 
@@ -356,6 +357,46 @@ TEST_F(NoticesTest, NoticesDoneWithAreForgottenAfterAMonthAPasswordsRecordStays)
     EXPECT_EQ(left[0].kind, MailKind::Password);
     EXPECT_EQ(left[0].recipient, "new@example.org");
     again.Commit();
+}
+
+// A move notice still waiting for the relay when its player switches the
+// game's mail off is not sent; one whose wish stands is.
+TEST_F(NoticesTest, AQueuedMoveNoticeIsDroppedWhenThePlayerSwitchesItsMailOff) {
+    struct Recorder : MailTransport {
+        void Send(std::int64_t mailId, const std::string&, const std::string&,
+                  const std::string&) override {
+            handed.push_back(mailId);
+        }
+        std::vector<std::int64_t> handed;
+    };
+    for (const bool withdrawn : {false, true}) {
+        SCOPED_TRACE(withdrawn ? "withdrawn" : "kept");
+        const std::string id = std::to_string(StartGame(kAlice, "alice", kBob, "bob"));
+        Send(kBob, "bob emailme " + id + " 1");
+        Send(kAlice, "alice move " + id + " e2e4");
+        std::vector<Mail> queued = Pending();
+        ASSERT_EQ(queued.size(), 1u);
+        if (withdrawn) {
+            Send(kBob, "bob emailme " + id + " 0");
+        }
+        Recorder relay;
+        MailSettings settings;
+        settings.from = "server@quorvel.test";
+        MailQueue queue(store, settings, relay, [](std::string_view) {});
+        queue.Pump(now);
+        if (withdrawn) {
+            EXPECT_TRUE(relay.handed.empty());
+            EXPECT_TRUE(Pending().empty());
+        } else {
+            EXPECT_EQ(relay.handed, std::vector<std::int64_t>{queued[0].id});
+            SendResult taken;
+            taken.mailId = queued[0].id;
+            taken.accepted = true;
+            taken.smtpCode = 250;
+            queue.Finished(taken, now);
+        }
+        Send(kAlice, "alice resign " + id);
+    }
 }
 
 }  // namespace
