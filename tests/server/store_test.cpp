@@ -28,6 +28,34 @@ class StoreFileTest : public ::testing::Test {
     const std::string path = ::testing::TempDir() + "/qc-store-" + std::to_string(getpid()) + ".db";
 };
 
+// A server over a database file, with alice and bob logged in.
+struct TwoPlayers {
+    explicit TwoPlayers(const std::string& path) : store(path), core(store, MakeConfig()) {
+        AddNamedAccount(store, core.GetConfig(), "alice", "a", kStart);
+        AddNamedAccount(store, core.GetConfig(), "bob", "b", kStart);
+        Send(kAlice, "alice connect v1.20 " + qc::account::Swordfish("a"));
+        Send(kBob, "bob connect v1.20 " + qc::account::Swordfish("b"));
+    }
+    static Config MakeConfig() {
+        Config config;
+        config.utcTimestamps = true;
+        return config;
+    }
+    // One line; the lines sent back to its sender.
+    std::vector<std::string> Send(const Endpoint& from, const std::string& line) {
+        std::vector<std::string> lines;
+        for (const Outgoing& o : core.HandleDatagram(from, line + "\r", now)) {
+            if (o.to == from) {
+                lines.push_back(o.text);
+            }
+        }
+        return lines;
+    }
+    Store store;
+    ServerCore core;
+    TimePoint now = kStart;
+};
+
 // An inner transaction is a savepoint: committed, it waits for the outer
 // commit; rolled back, it takes only its own changes with it.
 TEST_F(StoreFileTest, InnerTransactionsKeepOrDropOnlyTheirOwnChanges) {
@@ -117,16 +145,7 @@ TEST_F(StoreFileTest, ABatchAnswersEachDatagramAndCommitsThemAll) {
 // committed data: their replies go at once. Every reply after a write waits
 // for the commit, reads too, as they may show what is not yet on disk.
 TEST_F(StoreFileTest, RepliesThatShowOnlyCommittedDataDoNotWaitForTheCommit) {
-    Config config;
-    config.utcTimestamps = true;
-    Store store(path);
-    ServerCore core(store, config);
-    AddNamedAccount(store, config, "alice", "a", kStart);
-    AddNamedAccount(store, config, "bob", "b", kStart);
-    const std::string login = " connect v1.20 ";
-    core.HandleDatagram(kAlice, "alice" + login + qc::account::Swordfish("a") + "\r", kStart);
-    core.HandleDatagram(kBob, "bob" + login + qc::account::Swordfish("b") + "\r", kStart);
-
+    TwoPlayers server(path);
     const std::vector<ServerCore::Incoming> in = {
         {kBob, "bob update\r"},
         {kAlice, "alice gamelist\r"},
@@ -138,7 +157,7 @@ TEST_F(StoreFileTest, RepliesThatShowOnlyCommittedDataDoNotWaitForTheCommit) {
     Store other(path);                // a second connection sees only what is committed
     const std::int64_t bob = other.FindAccount("bob")->id;
     const std::vector<Outgoing> late =
-        core.HandleDatagrams(in, kStart, [&](const std::vector<Outgoing>& lines) {
+        server.core.HandleDatagrams(in, kStart, [&](const std::vector<Outgoing>& lines) {
             early.insert(early.end(), lines.begin(), lines.end());
             requestsOnDisk.push_back(other.CountRequestsFor(bob));
         });
@@ -163,24 +182,10 @@ TEST_F(StoreFileTest, RepliesThatShowOnlyCommittedDataDoNotWaitForTheCommit) {
 // server shows at once, a change it cannot see (another connection) within
 // the cache's age.
 TEST_F(StoreFileTest, TheScoreboardIsKeptUntilAGameEnds) {
-    Config config;
-    config.utcTimestamps = true;
-    Store store(path);
-    ServerCore core(store, config);
-    AddNamedAccount(store, config, "alice", "a", kStart);
-    AddNamedAccount(store, config, "bob", "b", kStart);
-    TimePoint now = kStart;
+    TwoPlayers server(path);
     auto send = [&](const Endpoint& from, const std::string& line) {
-        std::vector<std::string> lines;
-        for (const Outgoing& o : core.HandleDatagram(from, line + "\r", now)) {
-            if (o.to == from) {
-                lines.push_back(o.text);
-            }
-        }
-        return lines;
+        return server.Send(from, line);
     };
-    send(kAlice, "alice connect v1.20 " + qc::account::Swordfish("a"));
-    send(kBob, "bob connect v1.20 " + qc::account::Swordfish("b"));
     for (int i = 1; i <= 3; ++i) {
         send(kAlice, "alice request bob,,w,1,d,0,0,0,0");
         send(kBob, "bob accept " + std::to_string(i));
@@ -192,11 +197,11 @@ TEST_F(StoreFileTest, TheScoreboardIsKeptUntilAGameEnds) {
                 ElementsAre("scoreboard:", "1,0,0,bob,v1.20", "0,1,0,alice,v1.20", "."));
 
     Store other(path);
-    other.EndGame(2, GameResult::WhiteWins, ToUnixSeconds(now));
-    now += ScoreboardCache::kMaxAge - std::chrono::seconds(1);
+    other.EndGame(2, GameResult::WhiteWins, ToUnixSeconds(server.now));
+    server.now += ScoreboardCache::kMaxAge - std::chrono::seconds(1);
     EXPECT_THAT(send(kAlice, "alice scoreboard"),
                 ElementsAre("scoreboard:", "1,0,0,bob,v1.20", "0,1,0,alice,v1.20", "."));
-    now += std::chrono::seconds(1);
+    server.now += std::chrono::seconds(1);
     EXPECT_THAT(send(kAlice, "alice scoreboard"),
                 ElementsAre("scoreboard:", "1,1,0,alice,v1.20", "1,1,0,bob,v1.20", "."));
 
