@@ -194,25 +194,31 @@ std::string EncodeHeaderText(std::string_view utf8) {
     return out;
 }
 
-std::string MailDate(TimePoint t, bool utc) {
+CalendarTime ToCalendar(TimePoint t, bool utc) {
     static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const std::time_t seconds = Clock::to_time_t(t);
-    std::tm tm{};
-    long offset = 0;
+    CalendarTime c;
     if (utc) {
-        gmtime_r(&seconds, &tm);
+        gmtime_r(&seconds, &c.tm);
     } else {
-        localtime_r(&seconds, &tm);
-        offset = tm.tm_gmtoff;
+        localtime_r(&seconds, &c.tm);
     }
+    c.day = kDays[c.tm.tm_wday % 7];
+    c.month = kMonths[c.tm.tm_mon % 12];
+    return c;
+}
+
+std::string MailDate(TimePoint t, bool utc) {
+    const CalendarTime c = ToCalendar(t, utc);
+    const long offset = utc ? 0 : c.tm.tm_gmtoff;
     const char sign = offset < 0 ? '-' : '+';
     const long minutes = (offset < 0 ? -offset : offset) / 60;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld",
-                  kDays[tm.tm_wday % 7], tm.tm_mday, kMonths[tm.tm_mon % 12], tm.tm_year + 1900,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec, sign, minutes / 60, minutes % 60);
+    std::snprintf(buffer, sizeof buffer, "%s, %02d %s %04d %02d:%02d:%02d %c%02ld%02ld", c.day,
+                  c.tm.tm_mday, c.month, c.tm.tm_year + 1900, c.tm.tm_hour, c.tm.tm_min,
+                  c.tm.tm_sec, sign, minutes / 60, minutes % 60);
     return buffer;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,5 +46,14 @@ std::string EncodeHeaderText(std::string_view utf8);
 
 // The date as the Date header wants it: "Fri, 11 Dec 2026 14:05:09 +0100".
 std::string MailDate(TimePoint t, bool utc);
+
+// A time broken down in UTC or in the server's zone, with the English names
+// of its day and month, for the dates that mails show.
+struct CalendarTime {
+    std::tm tm{};
+    const char* day = "";    // "Fri"
+    const char* month = "";  // "Dec"
+};
+CalendarTime ToCalendar(TimePoint t, bool utc);
 
 }  // namespace qc::server

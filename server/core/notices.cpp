@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "server/core/games.h"
+#include "server/core/mail_message.h"
 #include "server/core/requests.h"
 
 namespace qc::server::notices {
@@ -88,21 +89,11 @@ int LimitSeconds(const Game& g) {
 }  // namespace
 
 std::string DeadlineText(TimePoint t, bool utc) {
-    static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const std::time_t seconds = Clock::to_time_t(t);
-    std::tm tm{};
-    if (utc) {
-        gmtime_r(&seconds, &tm);
-    } else {
-        localtime_r(&seconds, &tm);
-    }
-    const char* zone = utc || tm.tm_zone == nullptr ? "UTC" : tm.tm_zone;
+    const CalendarTime c = ToCalendar(t, utc);
+    const char* zone = utc || c.tm.tm_zone == nullptr ? "UTC" : c.tm.tm_zone;
     char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%s %d %s %04d, %02d:%02d %s", kDays[tm.tm_wday % 7],
-                  tm.tm_mday, kMonths[tm.tm_mon % 12], tm.tm_year + 1900, tm.tm_hour, tm.tm_min,
-                  zone);
+    std::snprintf(buffer, sizeof buffer, "%s %d %s %04d, %02d:%02d %s", c.day, c.tm.tm_mday,
+                  c.month, c.tm.tm_year + 1900, c.tm.tm_hour, c.tm.tm_min, zone);
     return buffer;
 }
 

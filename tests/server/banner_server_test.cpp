@@ -20,24 +20,14 @@
 #include <vector>
 
 #include "server/banner_server.h"
+#include "tests/server/qt_wait.h"
 
 namespace qc::server {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the event loop until `done` or the time-out; whether `done` came.
-bool Until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeout.count()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using qc::server::testing::Until;
 
 QByteArray RandomBytes(qsizetype size, unsigned seed) {
     std::mt19937 random(seed);

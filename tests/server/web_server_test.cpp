@@ -16,6 +16,7 @@
 #include "server/core/store.h"
 #include "server/web/site.h"
 #include "server/web_server.h"
+#include "tests/server/qt_wait.h"
 
 namespace qc::server {
 namespace {
@@ -24,17 +25,7 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using namespace std::chrono_literals;
 
-bool Until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeout.count()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using qc::server::testing::Until;
 
 class WebServerTest : public ::testing::Test {
   protected:
